@@ -1,0 +1,99 @@
+#include "main_window/CameraManagerDlg.h"
+
+#include "framework/WinApp.h"
+#include "resource.h"
+
+namespace {
+const DWORD kMainHelpContext = 3856;
+} // namespace
+
+CCameraManagerDlg::CCameraManagerDlg(CWnd* parent)
+    : CDialog(IDD_CAMERA_MANAGER, parent),
+      m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_MAINFRAME))) {}
+
+void CCameraManagerDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_MEMORY_FIELD, m_memoryField);
+    DDX_Control(pDX, IDC_SNAPSHOTS_FIELD, m_snapshotsField);
+    DDX_Control(pDX, IDC_VIDEOS_FIELD, m_videosField);
+}
+
+BOOL CCameraManagerDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    // Started by the user the window carries the product title; owned by the shell it
+    // keeps the template's short title.
+    GetWindowText(m_strTitle);
+    if (GetParent() == nullptr) {
+        m_strTitle.LoadString(IDS_WINDOW_TITLE);
+        SetWindowText(m_strTitle);
+    }
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    ShowStatusMessage(FALSE);
+    SetStatusField(0, IDS_SNAPSHOT_TAKEN, &m_snapshotsField);
+    SetStatusField(0, IDS_VIDEO_TAKEN, &m_videosField);
+    SetStatusField(0, IDS_MEMORY_FULL, &m_memoryField);
+    return TRUE;
+}
+
+void CCameraManagerDlg::SetStatusField(int value, UINT labelId, CWnd* field) {
+    if (field == nullptr) {
+        return;
+    }
+    CString label;
+    label.LoadString(labelId);
+    CString text;
+    text.Format("%d %s", value, static_cast<const char*>(label));
+    field->SetWindowText(text);
+}
+
+void CCameraManagerDlg::ShowStatusMessage(BOOL show) {
+    CWnd* messageLine = GetDlgItem(IDC_MESSAGE_LINE);
+    if (!show) {
+        if (messageLine != nullptr) {
+            messageLine->ShowWindow(SW_HIDE);
+        }
+        m_memoryField.ShowWindow(SW_SHOW);
+        m_snapshotsField.ShowWindow(SW_SHOW);
+        m_videosField.ShowWindow(SW_SHOW);
+        return;
+    }
+    if (messageLine == nullptr) {
+        return;
+    }
+    m_memoryField.ShowWindow(SW_HIDE);
+    m_snapshotsField.ShowWindow(SW_HIDE);
+    m_videosField.ShowWindow(SW_HIDE);
+    CString message;
+    message.LoadString(IDS_DOWNLOAD_ABORTED);
+    messageLine->SetWindowText(message);
+    messageLine->ShowWindow(SW_SHOW);
+}
+
+int CCameraManagerDlg::ShowMessageBox(UINT stringId, UINT style) {
+    CString text;
+    text.LoadString(stringId);
+    return MessageBox(text, m_strTitle, style);
+}
+
+void CCameraManagerDlg::OnHelpSecondWindow() {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) {
+        return;
+    }
+    CString path = CString(app->m_pszHelpFilePath) + ">Second";
+    app->CallWinHelp(m_hWnd, path, HELP_CONTEXT, kMainHelpContext);
+}
+
+void CCameraManagerDlg::OnHelpButton() {
+    if (CWinApp* app = AfxGetApp()) {
+        app->WinHelp(kMainHelpContext, HELP_CONTEXT);
+    }
+}
+
+HCURSOR CCameraManagerDlg::OnQueryDragIcon() {
+    return reinterpret_cast<HCURSOR>(m_hIcon);
+}

@@ -1,0 +1,90 @@
+# shellcheck shell=bash
+# Helpers shared by the scripts in this folder: the repo root, the Debian packages the
+# build and the tests need, and the CMake build. Source it; it defines functions only.
+#
+# The scripts that source it run with `set -euo pipefail`; it is also sourced (through
+# wine-env) into interactive shells, so it does not change the caller's shell options
+# and its functions report failure by return code and a message instead.
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+    set -euo pipefail
+    echo "lib.sh is meant to be sourced: source scripts/lib.sh" >&2
+    exit 2
+fi
+
+# The repo root, fixed when this file is sourced (BASH_SOURCE may be a relative path,
+# which would break once a caller changes directory).
+FOTOLOFT_ROOT="$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd -P)"
+
+# Debian packages the build, the tests and the scripts need. Later work adds to this
+# one list (e.g. ffmpeg for test clips).
+FOTOLOFT_PACKAGES=(
+    cmake ninja-build
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    mingw-w64-x86-64-dev googletest
+    wine wine64
+    xvfb xauth x11-utils xdotool imagemagick
+)
+
+fotoloft_root() {
+    printf '%s\n' "$FOTOLOFT_ROOT"
+}
+
+fotoloft_log() {
+    printf '== %s\n' "$*" >&2
+}
+
+fotoloft_die() {
+    printf 'error: %s\n' "$*" >&2
+    return 1
+}
+
+# Installs only the packages that are missing. One dpkg-query call keeps the usual case
+# (everything installed) well under a second; apt-get runs only when something is missing.
+fotoloft_ensure_packages() {
+    local -A installed=()
+    local missing=() pkg status
+    # Lines "<name> <status>" for every known package; unknown names only print to stderr.
+    while read -r pkg status; do
+        [[ "$status" == ii ]] && installed["$pkg"]=1
+    done < <(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${FOTOLOFT_PACKAGES[@]}" 2>/dev/null || true)
+    for pkg in "${FOTOLOFT_PACKAGES[@]}"; do
+        [[ -n "${installed[$pkg]:-}" ]] || missing+=("$pkg")
+    done
+    ((${#missing[@]} == 0)) && return 0
+
+    fotoloft_log "installing missing packages: ${missing[*]}"
+    local sudo=()
+    if ((EUID != 0)); then
+        command -v sudo >/dev/null || fotoloft_die "not root and no sudo: install ${missing[*]}" || return 1
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update || fotoloft_die "apt-get update failed" || return 1
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends "${missing[@]}" \
+        || fotoloft_die "apt-get install failed: ${missing[*]}" || return 1
+}
+
+# True when build/ was configured by this checkout, with Ninja and the mingw toolchain;
+# a cache left by a moved or differently configured tree is configured afresh.
+fotoloft__cache_current() {
+    local build="$FOTOLOFT_ROOT/build" cache="$FOTOLOFT_ROOT/build/CMakeCache.txt"
+    [[ -f "$build/build.ninja" && -f "$cache" ]] || return 1
+    grep -qxF "CMAKE_HOME_DIRECTORY:INTERNAL=$FOTOLOFT_ROOT" "$cache" || return 1
+    grep -qxF "CMAKE_GENERATOR:INTERNAL=Ninja" "$cache" || return 1
+    grep -Eq "^CMAKE_TOOLCHAIN_FILE:[A-Z]+=$FOTOLOFT_ROOT/cmake/mingw-w64-x86_64\.cmake\$" "$cache" || return 1
+}
+
+# Configures when needed, then builds everything (program, DLLs, tests, tools).
+fotoloft_build() {
+    local build="$FOTOLOFT_ROOT/build"
+    if ! fotoloft__cache_current; then
+        fotoloft_log "configuring"
+        # Only CMake's own files go: build/ also holds the Wine prefix, which is expensive.
+        rm -rf -- "$build/CMakeCache.txt" "$build/CMakeFiles"
+        cmake -S "$FOTOLOFT_ROOT" -B "$build" -G Ninja \
+            -DCMAKE_TOOLCHAIN_FILE="$FOTOLOFT_ROOT/cmake/mingw-w64-x86_64.cmake" >&2 \
+            || fotoloft_die "cmake configure failed (see above)" || return 1
+    fi
+    fotoloft_log "building"
+    cmake --build "$build" >&2 || fotoloft_die "build failed (see above)" || return 1
+}

@@ -1,0 +1,61 @@
+// Driving windows from a second thread, as a user would: find a window by class and title,
+// press its buttons, answer message boxes, and never wait forever.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace ui {
+
+// Window text of any window, also of another thread's.
+std::string WindowText(HWND hWnd);
+
+// Waits until cond() holds; false when timeoutMs passed first.
+bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs, DWORD pollMs = 10);
+
+// A visible top-level window of the thread with the class (null: any) and the exact title
+// (null: any); null after the time-out.
+HWND WaitForThreadWindow(DWORD threadId, const char* className, const char* title,
+                         DWORD timeoutMs);
+
+// Waits for a message box of the thread with that caption; returns it or null.
+HWND WaitForMessageBox(DWORD threadId, const char* caption, DWORD timeoutMs);
+// The text of a message box.
+std::string MessageBoxText(HWND box);
+// Presses a button of a dialog or message box (IDOK, IDYES, IDRETRY, ...).
+bool PressButton(HWND dialog, int buttonId);
+
+// Runs a script on a second thread while the calling thread runs a modal loop; joined on
+// destruction.
+class DriverThread {
+public:
+    explicit DriverThread(std::function<void()> script);
+    ~DriverThread();
+    DriverThread(const DriverThread&) = delete;
+    DriverThread& operator=(const DriverThread&) = delete;
+
+private:
+    std::thread m_thread;
+};
+
+// Ends a stuck modal run: after the time-out it keeps closing the windows of the watched
+// thread until destroyed. Fired() tells the test that it had to.
+class ModalWatchdog {
+public:
+    ModalWatchdog(DWORD threadId, DWORD timeoutMs);
+    ~ModalWatchdog();
+    ModalWatchdog(const ModalWatchdog&) = delete;
+    ModalWatchdog& operator=(const ModalWatchdog&) = delete;
+    bool Fired() const { return m_fired; }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_fired{false};
+    std::thread m_thread;
+};
+
+} // namespace ui
