@@ -230,6 +230,7 @@ LRESULT CWnd::DispatchGuarded(UINT msg, WPARAM wParam, LPARAM lParam) {
     CurrentMessage saved = m_current;
     m_current = {msg, wParam, lParam};
     LRESULT result = 0;
+    bool failed = false;
     try {
         result = WindowProc(msg, wParam, lParam);
     } catch (CException* e) {
@@ -237,14 +238,18 @@ LRESULT CWnd::DispatchGuarded(UINT msg, WPARAM wParam, LPARAM lParam) {
             e->ReportError(MB_ICONEXCLAMATION);
         }
         e->Delete();
-        result = (msg == WM_CREATE) ? -1 : 0;
+        failed = true;
     } catch (const std::exception&) {
         AfxMessageBox("An unexpected error occurred.", MB_ICONEXCLAMATION);
-        result = (msg == WM_CREATE) ? -1 : 0;
+        failed = true;
     }
-    if (msg == WM_PAINT && result == 0 && m_hWnd != nullptr) {
-        // A failed paint handler must not leave the window invalid forever.
-        ::ValidateRect(m_hWnd, nullptr);
+    if (failed) {
+        result = (msg == WM_CREATE) ? -1 : 0;
+        if (msg == WM_PAINT && m_hWnd != nullptr) {
+            // A failed paint handler must not leave the window invalid forever; the
+            // children paint themselves.
+            ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
+        }
     }
     m_current = saved;
     return result;

@@ -216,3 +216,21 @@ TEST_F(MessageMapTest, ForeignChildGetsOneBorrowingObject) {
 }
 
 } // namespace
+
+namespace {
+
+// Painting the parent must leave the children's own repainting to them.
+TEST(WindowPainting, ParentPaintDoesNotValidateItsChildren) {
+    DerivedWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "paint", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                CRect(0, 0, 200, 100), nullptr, 0));
+    HWND child = ::CreateWindowExA(0, "STATIC", "child", WS_CHILD | WS_VISIBLE, 10, 10, 80, 20,
+                                   parent.m_hWnd, nullptr, nullptr, nullptr);
+    ASSERT_NE(child, nullptr);
+    ::UpdateWindow(child);
+    ::RedrawWindow(parent.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    ::SendMessageA(parent.m_hWnd, WM_PAINT, 0, 0);
+    EXPECT_TRUE(::GetUpdateRect(child, nullptr, FALSE)) << "the child lost its pending paint";
+}
+
+} // namespace
