@@ -131,10 +131,7 @@ void DDX_Text(CDataExchange* pDX, int id, CString& value) {
         return;
     }
     if (pDX->m_bSaveAndValidate) {
-        int length = ::GetWindowTextLengthA(hWnd);
-        char* buffer = value.GetBuffer(length);
-        int copied = ::GetWindowTextA(hWnd, buffer, length + 1);
-        value.ReleaseBuffer(copied > 0 ? copied : 0);
+        CWnd::ReadWindowText(hWnd, value);
     } else {
         ::SetWindowTextA(hWnd, value);
     }

@@ -322,11 +322,15 @@ int CWnd::GetWindowText(char* buffer, int maxCount) const {
     return ::GetWindowTextA(m_hWnd, buffer, maxCount);
 }
 
-void CWnd::GetWindowText(CString& text) const {
-    int length = ::GetWindowTextLengthA(m_hWnd);
+void CWnd::ReadWindowText(HWND hWnd, CString& text) {
+    int length = ::GetWindowTextLengthA(hWnd);
     char* buffer = text.GetBuffer(length);
-    int copied = ::GetWindowTextA(m_hWnd, buffer, length + 1);
+    int copied = ::GetWindowTextA(hWnd, buffer, length + 1);
     text.ReleaseBuffer(copied > 0 ? copied : 0);
+}
+
+void CWnd::GetWindowText(CString& text) const {
+    ReadWindowText(m_hWnd, text);
 }
 
 void CWnd::SetDlgItemText(int id, const char* text) {
@@ -339,10 +343,7 @@ int CWnd::GetDlgItemText(int id, CString& text) const {
     if (item == nullptr) {
         return 0;
     }
-    int length = ::GetWindowTextLengthA(item);
-    char* buffer = text.GetBuffer(length);
-    int copied = ::GetWindowTextA(item, buffer, length + 1);
-    text.ReleaseBuffer(copied > 0 ? copied : 0);
+    ReadWindowText(item, text);
     return text.GetLength();
 }
 

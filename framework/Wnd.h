@@ -74,6 +74,8 @@ public:
     int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
     void SetDlgItemText(int id, const char* text);
     int GetDlgItemText(int id, CString& text) const;
+    // The whole text of any window, however long.
+    static void ReadWindowText(HWND hWnd, CString& text);
 
     // State and geometry.
     BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
