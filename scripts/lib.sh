@@ -23,6 +23,7 @@ FOTOLOFT_PACKAGES=(
     mingw-w64-x86-64-dev googletest
     wine wine64
     xvfb xauth x11-utils xdotool imagemagick
+    ffmpeg libimage-exiftool-perl
 )
 
 fotoloft_root() {
