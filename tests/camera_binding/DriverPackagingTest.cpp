@@ -9,17 +9,6 @@
 #include "camera/CameraDriver.h"
 #include "tests/camera/CameraTestSupport.h"
 
-namespace {
-
-std::string ExeFolder() {
-    char path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path, length);
-    return folder.substr(0, folder.rfind('\\'));
-}
-
-}  // namespace
-
 using cameratest::CameraTest;
 using cameratest::RecordingSink;
 
@@ -27,10 +16,10 @@ TEST_F(CameraTest, ProbeFallsBackToTheTwoLibrariesAndAFailedLoadIsRetried) {
     AddFile("LQ.JPG", 640, 480);
     AddFile("XGA.JPG", 1600, 1200);
     AddFile("CLIP.AVI");
-    const std::string bulk = ExeFolder() + "\\camldr2.dll";
+    const std::string bulk = scratch::ExeFolder() + "\\camldr2.dll";
     const std::string parked = bulk + ".parked";
     ASSERT_TRUE(scratch::FileExists(bulk)) << bulk;
-    ASSERT_TRUE(scratch::FileExists(ExeFolder() + "\\camlnk1.dll"));
+    ASSERT_TRUE(scratch::FileExists(scratch::ExeFolder() + "\\camlnk1.dll"));
 
     {
         SCOPED_TRACE("single library refuses the probe, bulk library missing");

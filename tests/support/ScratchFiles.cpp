@@ -10,6 +10,9 @@ Directory::Directory(const std::string& tag) {
     static std::atomic<unsigned> counter{0};
     char temp[MAX_PATH];
     DWORD length = ::GetTempPathA(sizeof temp, temp);
+    if (length == 0 || length >= sizeof temp) {
+        return;
+    }
     std::string base(temp, length);
     if (!base.empty() && base.back() == '\\') {
         base.pop_back();
@@ -86,8 +89,8 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadBytes(const std::string& path) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return std::string();
     }
@@ -106,15 +109,37 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool DirectoryExists(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ExeFolder() {
+    char path[MAX_PATH];
+    DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path) {
+        return std::string();
+    }
+    std::string folder(path, length);
+    return folder.substr(0, folder.rfind('\\'));
+}
+
+std::string JpegSegment(unsigned char marker, const std::string& payload) {
+    size_t length = payload.size() + 2;
+    std::string segment{'\xFF', static_cast<char>(marker), static_cast<char>((length >> 8) & 0xFF),
+                        static_cast<char>(length & 0xFF)};
+    return segment + payload;
+}
+
 std::string JpegHeader(int width, int height, size_t padding) {
     auto be16 = [](int value) {
         return std::string{static_cast<char>((value >> 8) & 0xFF), static_cast<char>(value & 0xFF)};
     };
     std::string jpeg = "\xFF\xD8";
-    jpeg += std::string("\xFF\xE0", 2) + be16(16) + std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14);
+    jpeg += JpegSegment(0xE0, std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14));
     // SOF0: precision 8, height, width, three components.
-    jpeg += std::string("\xFF\xC0", 2) + be16(17) + std::string(1, '\x08') + be16(height) +
-            be16(width) + std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
+    jpeg += JpegSegment(0xC0, "\x08" + be16(height) + be16(width) +
+                                  std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10));
     jpeg += std::string(padding, '\x5A');
     jpeg += "\xFF\xD9";
     return jpeg;
@@ -140,4 +165,4 @@ std::string ListFiles(const std::string& folder) {
     return list;
 }
 
-}  // namespace scratch
+} // namespace scratch

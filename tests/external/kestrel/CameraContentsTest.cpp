@@ -50,7 +50,7 @@ std::string TreeFileBytes(const TreeFile& file, size_t index) {
     size_t padding = 100 * (index + 1);
     switch (file.content) {
     case Content::Jpeg:
-        return JpegBytes(file.width, file.height, padding);
+        return scratch::JpegHeader(file.width, file.height, padding);
     case Content::Avi:
         return "RIFF....AVI LIST" + std::string(padding, 'v');
     case Content::Corrupt:
@@ -70,15 +70,15 @@ protected:
         // Written last to first, so that the order on disk is no help.
         for (size_t i = std::size(kTree); i-- > 0;) {
             m_bytes.insert(m_bytes.begin(), TreeFileBytes(kTree[i], i));
-            ASSERT_TRUE(m_camera.WriteFile(kTree[i].path, m_bytes.front()))
+            ASSERT_TRUE(scratch::WriteBytes(m_camera / kTree[i].path, m_bytes.front()))
                 << "cannot write " << kTree[i].path;
         }
         UseCamera(m_camera.Path());
     }
 
-    ScratchFolder m_camera{"tree"};
+    scratch::Directory m_camera{"tree"};
     std::vector<std::string> m_bytes; // per kTree entry
-    ScratchFolder m_output{"tree-out"};
+    scratch::Directory m_output{"tree-out"};
 };
 
 TEST_F(CameraTreeTest, BulkListsTheItemSizesInCameraOrder) {
@@ -100,10 +100,7 @@ TEST_F(CameraTreeTest, CountsItemsByKind) {
     expected.hq = 5;
     expected.xga = 2;
     expected.burst = 2;
-    Counts got;
-    std::string error;
-    ASSERT_TRUE(ReadCounts(D(), camera, got, &error)) << error;
-    EXPECT_EQ(expected, got) << "expected " << ToString(expected) << ", got " << ToString(got);
+    ExpectCounts(D(), camera, expected);
 }
 
 TEST_F(CameraTreeTest, DownloadGivesEachItemWithItsKindInCameraOrder) {
@@ -127,9 +124,8 @@ TEST_F(CameraTreeTest, DownloadGivesEachItemWithItsKindInCameraOrder) {
     EXPECT_TRUE(recorder.breaches.empty()) << testing::PrintToString(recorder.breaches);
     ASSERT_EQ(items.size(), recorder.paths.size());
     for (size_t n = 0; n < items.size(); ++n) {
-        std::string copy;
-        EXPECT_TRUE(ReadWholeFile(recorder.paths[n], copy)) << "no file at " << recorder.paths[n];
-        EXPECT_TRUE(copy == m_bytes[items[n]])
+        EXPECT_TRUE(scratch::FileExists(recorder.paths[n])) << "no file at " << recorder.paths[n];
+        EXPECT_TRUE(scratch::ReadBytes(recorder.paths[n]) == m_bytes[items[n]])
             << "file " << n + 1 << " should be a copy of " << kTree[items[n]].path;
     }
 }
@@ -137,20 +133,23 @@ TEST_F(CameraTreeTest, DownloadGivesEachItemWithItsKindInCameraOrder) {
 // One camera with 1 clip, 2 LQ, 3 HQ, 4 XGA and 5 burst stills: each count export counts
 // its own kind.
 TEST_F(DriverTest, EachCountExportCountsItsOwnKind) {
-    ScratchFolder camera("counts");
+    scratch::Directory camera("counts");
     ASSERT_TRUE(camera.IsReady());
-    ASSERT_TRUE(camera.WriteFile("v1.avi", "clip"));
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(camera.WriteFile("lq" + std::to_string(i) + ".jpg", JpegBytes(160, 120)));
-    }
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(camera.WriteFile("hq" + std::to_string(i) + ".jpg", JpegBytes(1024, 768)));
-    }
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_TRUE(camera.WriteFile("xga" + std::to_string(i) + ".jpg", JpegBytes(1600, 1200)));
-    }
-    for (int i = 0; i < 5; ++i) {
-        ASSERT_TRUE(camera.WriteFile("burst" + std::to_string(i) + ".jpg", JpegBytes(160, 120)));
+    ASSERT_TRUE(scratch::WriteBytes(camera / "v1.avi", "clip"));
+    const struct {
+        const char* prefix;
+        int count;
+        int width;
+        int height;
+    } stills[] = {
+        {"lq", 2, 160, 120}, {"hq", 3, 1024, 768}, {"xga", 4, 1600, 1200}, {"burst", 5, 160, 120}};
+    for (const auto& still : stills) {
+        for (int i = 0; i < still.count; ++i) {
+            std::string name = still.prefix + std::to_string(i) + ".jpg";
+            ASSERT_TRUE(
+                scratch::WriteBytes(camera / name, scratch::JpegHeader(still.width, still.height)))
+                << name;
+        }
     }
     UseCamera(camera.Path());
     DWORD handle = OpenCamera();
@@ -161,10 +160,7 @@ TEST_F(DriverTest, EachCountExportCountsItsOwnKind) {
     expected.hq = 3;
     expected.xga = 4;
     expected.burst = 5;
-    Counts got;
-    std::string error;
-    ASSERT_TRUE(ReadCounts(D(), handle, got, &error)) << error;
-    EXPECT_EQ(expected, got) << "expected " << ToString(expected) << ", got " << ToString(got);
+    ExpectCounts(D(), handle, expected);
 }
 
 struct JpegCase {
@@ -172,12 +168,6 @@ struct JpegCase {
     std::string bytes;
     int kind;
 };
-
-std::string Segment(BYTE marker, const std::string& payload) {
-    size_t length = payload.size() + 2;
-    return std::string("\xFF", 1) + static_cast<char>(marker) + static_cast<char>(length >> 8) +
-           static_cast<char>(length & 0xFF) + payload;
-}
 
 // A frame header of the given marker and size, with one component.
 std::string Frame(BYTE marker, WORD width, WORD height) {
@@ -187,7 +177,7 @@ std::string Frame(BYTE marker, WORD width, WORD height) {
     payload += static_cast<char>(width >> 8);
     payload += static_cast<char>(width & 0xFF);
     payload += std::string("\x01\x01\x11\x00", 4);
-    return Segment(marker, payload);
+    return scratch::JpegSegment(marker, payload);
 }
 
 const std::string kStart("\xFF\xD8", 2);
@@ -206,27 +196,27 @@ TEST_F(DriverTest, ReadsThePictureSizeOnlyFromAWellFormedFrameHeader) {
         {"frame header cut short", kStart + std::string("\xFF\xC0\x00\x11\x08\x00", 6),
          KCAM_KIND_HQ},
         {"zero height", kStart + Frame(0xC0, 160, 0), KCAM_KIND_HQ},
-        {"scan before any frame", kStart + Segment(0xDA, "scan") + Frame(0xC0, 160, 120),
-         KCAM_KIND_HQ},
+        {"scan before any frame",
+         kStart + scratch::JpegSegment(0xDA, "scan") + Frame(0xC0, 160, 120), KCAM_KIND_HQ},
         {"endless fill bytes", kStart + std::string(100000, '\xFF'), KCAM_KIND_HQ},
         {"progressive frame", kStart + Frame(0xC2, 3000, 2000), KCAM_KIND_XGA},
         {"fill bytes and restart marker before the frame",
          kStart + std::string("\xFF\xFF\xFF\xD0", 4) + Frame(0xC0, 320, 240), KCAM_KIND_LQ},
         // Huffman tables share the marker range; read as a frame they would give 16x16.
         {"Huffman tables before the frame",
-         kStart + Segment(0xC4, std::string("\x08\x00\x10\x00\x10\x01", 6)) +
+         kStart + scratch::JpegSegment(0xC4, std::string("\x08\x00\x10\x00\x10\x01", 6)) +
              Frame(0xC0, 2000, 1500),
          KCAM_KIND_XGA},
         {"frame after two large metadata segments",
-         kStart + Segment(0xE1, std::string(65000, 'e')) + Segment(0xE2, std::string(65000, 'i')) +
-             Frame(0xC1, 320, 240),
+         kStart + scratch::JpegSegment(0xE1, std::string(65000, 'e')) +
+             scratch::JpegSegment(0xE2, std::string(65000, 'i')) + Frame(0xC1, 320, 240),
          KCAM_KIND_LQ},
     };
     for (const JpegCase& jpegCase : cases) {
         SCOPED_TRACE(jpegCase.name);
-        ScratchFolder camera("jpeg");
+        scratch::Directory camera("jpeg");
         ASSERT_TRUE(camera.IsReady());
-        ASSERT_TRUE(camera.WriteFile("IMG_0001.JPG", jpegCase.bytes));
+        ASSERT_TRUE(scratch::WriteBytes(camera / "IMG_0001.JPG", jpegCase.bytes));
         UseCamera(camera.Path());
         DWORD handle = OpenCamera();
         ASSERT_NE(0u, handle);
@@ -234,10 +224,7 @@ TEST_F(DriverTest, ReadsThePictureSizeOnlyFromAWellFormedFrameHeader) {
         expected.lq = jpegCase.kind == KCAM_KIND_LQ;
         expected.hq = jpegCase.kind == KCAM_KIND_HQ;
         expected.xga = jpegCase.kind == KCAM_KIND_XGA;
-        Counts got;
-        std::string error;
-        ASSERT_TRUE(ReadCounts(D(), handle, got, &error)) << error;
-        EXPECT_EQ(expected, got) << "expected " << ToString(expected) << ", got " << ToString(got);
+        ExpectCounts(D(), handle, expected);
     }
 }
 
@@ -269,12 +256,12 @@ TEST_F(DriverTest, FreeMemoryIsTheShareOfCapacityNotUsedByAnyFile) {
     };
     for (const FreeMemoryCase& memoryCase : cases) {
         SCOPED_TRACE(memoryCase.name);
-        ScratchFolder camera("memory");
+        scratch::Directory camera("memory");
         ASSERT_TRUE(camera.IsReady());
         for (const SizedFile& file : memoryCase.files) {
-            ASSERT_TRUE(camera.WriteFile(file.path, std::string(file.size, 'm')));
+            ASSERT_TRUE(scratch::WriteBytes(camera / file.path, std::string(file.size, 'm')));
         }
-        ASSERT_TRUE(camera.MakeFolder("DCIM\\empty"));
+        ASSERT_TRUE(scratch::MakeDirectories(camera / "DCIM\\empty"));
         ASSERT_TRUE(m_settings.Clear());
         UseCamera(camera.Path());
         if (memoryCase.capacityMB != kNoCapacity) {
@@ -289,11 +276,11 @@ TEST_F(DriverTest, FreeMemoryIsTheShareOfCapacityNotUsedByAnyFile) {
 }
 
 TEST_F(DriverTest, ItemsOfFourGigabytesOrMoreListTheLargestSize) {
-    ScratchFolder camera("huge");
+    scratch::Directory camera("huge");
     ASSERT_TRUE(camera.IsReady());
-    ASSERT_TRUE(camera.WriteFile("a.jpg", JpegBytes(640, 480)));
+    ASSERT_TRUE(scratch::WriteBytes(camera / "a.jpg", scratch::JpegHeader(640, 480)));
     // 4 GiB + 5 bytes, sparse where the file system allows; cut to 32 bits it would read 5.
-    std::string path = camera.PathOf("HUGE.AVI");
+    std::string path = camera / "HUGE.AVI";
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file) << "cannot create " << path;
@@ -304,24 +291,25 @@ TEST_F(DriverTest, ItemsOfFourGigabytesOrMoreListTheLargestSize) {
     ASSERT_TRUE(sized) << "cannot make a 4 GiB file, error " << GetLastError();
     UseCamera(camera.Path());
 
-    std::vector<DWORD> expected = {static_cast<DWORD>(JpegBytes(640, 480).size()), 0xFFFFFFFF};
+    std::vector<DWORD> expected = {static_cast<DWORD>(scratch::JpegHeader(640, 480).size()),
+                                   0xFFFFFFFF};
     EXPECT_EQ(expected, BulkSizes(D()));
 }
 
 // Each handle works on what the camera held when it was opened; each Init reads the
 // settings again.
 TEST_F(DriverTest, EachHandleKeepsTheCameraAsItWasAtInit) {
-    ScratchFolder first("snapshot-a");
-    ScratchFolder second("snapshot-b");
+    scratch::Directory first("snapshot-a");
+    scratch::Directory second("snapshot-b");
     ASSERT_TRUE(first.IsReady() && second.IsReady());
-    ASSERT_TRUE(first.WriteFile("a.avi", "clip"));
-    ASSERT_TRUE(second.WriteFile("b1.avi", "clip"));
-    ASSERT_TRUE(second.WriteFile("b2.avi", "clip"));
-    ASSERT_TRUE(second.WriteFile("b3.avi", "clip"));
+    ASSERT_TRUE(scratch::WriteBytes(first / "a.avi", "clip"));
+    ASSERT_TRUE(scratch::WriteBytes(second / "b1.avi", "clip"));
+    ASSERT_TRUE(scratch::WriteBytes(second / "b2.avi", "clip"));
+    ASSERT_TRUE(scratch::WriteBytes(second / "b3.avi", "clip"));
     UseCamera(first.Path());
     DWORD before = OpenCamera();
     ASSERT_NE(0u, before);
-    ASSERT_TRUE(first.WriteFile("later.avi", "clip"));
+    ASSERT_TRUE(scratch::WriteBytes(first / "later.avi", "clip"));
     DWORD after = OpenCamera();
     ASSERT_NE(0u, after);
     UseCamera(second.Path());

@@ -13,14 +13,15 @@ protected:
         DriverTest::SetUp();
         ASSERT_TRUE(m_camera.IsReady());
         ASSERT_TRUE(m_output.IsReady());
-        m_sources = {JpegBytes(640, 480, 5000), std::string(), JpegBytes(2000, 1500, 70000)};
+        m_sources = {scratch::JpegHeader(640, 480, 5000), std::string(),
+                     scratch::JpegHeader(2000, 1500, 70000)};
         for (size_t i = 0; i < 700000; ++i) {
             m_sources[1] += static_cast<char>((i * 7919) >> 3);
         }
-        ASSERT_TRUE(m_camera.WriteFile("DCIM\\100CAM\\IMG_0001.JPG", m_sources[0]));
-        ASSERT_TRUE(m_camera.WriteFile("DCIM\\100CAM\\IMG_0002.AVI", m_sources[1]));
-        ASSERT_TRUE(m_camera.WriteFile("DCIM\\100CAM\\IMG_0003.JPG", m_sources[2]));
-        ASSERT_TRUE(m_camera.WriteFile("DCIM\\100CAM\\INFO.TXT", "not an item"));
+        ASSERT_TRUE(scratch::WriteBytes(m_camera / "DCIM\\100CAM\\IMG_0001.JPG", m_sources[0]));
+        ASSERT_TRUE(scratch::WriteBytes(m_camera / "DCIM\\100CAM\\IMG_0002.AVI", m_sources[1]));
+        ASSERT_TRUE(scratch::WriteBytes(m_camera / "DCIM\\100CAM\\IMG_0003.JPG", m_sources[2]));
+        ASSERT_TRUE(scratch::WriteBytes(m_camera / "DCIM\\100CAM\\INFO.TXT", "not an item"));
         UseCamera(m_camera.Path());
         m_recorder.outputFolder = m_output.Path();
     }
@@ -35,23 +36,24 @@ protected:
     // The output file of download number n (1-based) holds exactly item n.
     void ExpectCopied(int number) {
         std::string path = m_recorder.PathFor(number, kKinds[number - 1]);
-        std::string copy;
-        ASSERT_TRUE(ReadWholeFile(path, copy)) << "no file at " << path;
+        ASSERT_TRUE(scratch::FileExists(path)) << "no file at " << path;
+        std::string copy = scratch::ReadBytes(path);
         EXPECT_TRUE(copy == m_sources[number - 1])
             << path << " is not a copy of item " << number << " (" << copy.size() << " vs "
             << m_sources[number - 1].size() << " bytes)";
     }
 
-    // The names of what the output folder holds, expected to be the first `count` copies.
-    std::vector<std::string> FirstCopies(int count) const {
-        const char* names[] = {"001.jpg", "002.avi", "003.jpg"};
-        return std::vector<std::string>(names, names + count);
+    // What the output folder holds, as scratch::ListFiles names it, after the first `count`
+    // copies.
+    static std::string FirstCopies(int count) {
+        const char* lists[] = {"", "001.jpg", "001.jpg 002.avi", "001.jpg 002.avi 003.jpg"};
+        return lists[count];
     }
 
     static constexpr int kKinds[3] = {KCAM_KIND_LQ, KCAM_KIND_VIDEO, KCAM_KIND_XGA};
 
-    ScratchFolder m_camera{"download"};
-    ScratchFolder m_output{"download-out"};
+    scratch::Directory m_camera{"download"};
+    scratch::Directory m_output{"download-out"};
     std::vector<std::string> m_sources;
     DownloadRecorder m_recorder;
 };
@@ -68,11 +70,12 @@ TEST_F(DownloadTest, CopiesEveryItemToThePathItsNameCallbackGave) {
     for (int number = 1; number <= 3; ++number) {
         ExpectCopied(number);
     }
-    EXPECT_EQ(FirstCopies(3), FilesIn(m_output.Path())) << "the target folder holds strays";
+    EXPECT_EQ(FirstCopies(3), scratch::ListFiles(m_output.Path()))
+        << "the target folder holds strays";
 }
 
 TEST_F(DownloadTest, ReplacesAFileAlreadyAtThePath) {
-    ASSERT_TRUE(m_output.WriteFile("002.avi", std::string(2 * 1024 * 1024, 'o')));
+    ASSERT_TRUE(scratch::WriteBytes(m_output / "002.avi", std::string(2 * 1024 * 1024, 'o')));
     EXPECT_EQ(Hex(kOk), Hex(Download()));
     ExpectCopied(2);
 }
@@ -105,7 +108,7 @@ TEST_F(DownloadTest, StopsWithEAbortWhereACallbackAsksTo) {
     };
     for (const StopCase& stop : cases) {
         SCOPED_TRACE(stop.name);
-        ScratchFolder output("stop-out");
+        scratch::Directory output("stop-out");
         ASSERT_TRUE(output.IsReady());
         m_recorder = DownloadRecorder();
         m_recorder.outputFolder = output.Path();
@@ -113,7 +116,7 @@ TEST_F(DownloadTest, StopsWithEAbortWhereACallbackAsksTo) {
         m_recorder.abortAtDone = stop.abortAtDone;
         EXPECT_EQ(Hex(kAbort), Hex(Download()));
         EXPECT_EQ(stop.events, m_recorder.events);
-        EXPECT_EQ(FirstCopies(stop.copies), FilesIn(output.Path()));
+        EXPECT_EQ(FirstCopies(stop.copies), scratch::ListFiles(output.Path()));
     }
 }
 
@@ -127,18 +130,18 @@ TEST_F(DownloadTest, FailAtFileFailsThatFileLeavingNothingOfIt) {
                                          NameEvent(KCAM_KIND_VIDEO), DoneEvent(kFail)};
     EXPECT_EQ(expected, m_recorder.events);
     ExpectCopied(1);
-    EXPECT_FALSE(Exists(m_recorder.PathFor(2, KCAM_KIND_VIDEO))) << "file 2 was written";
-    EXPECT_EQ(FirstCopies(1), FilesIn(m_output.Path())) << "a temporary file was left";
+    EXPECT_FALSE(scratch::FileExists(m_recorder.PathFor(2, KCAM_KIND_VIDEO)))
+        << "file 2 was written";
+    EXPECT_EQ(FirstCopies(1), scratch::ListFiles(m_output.Path())) << "a temporary file was left";
 }
 
 TEST_F(DownloadTest, FailAtFileKeepsAnEarlierFileAtThePath) {
-    ASSERT_TRUE(m_output.WriteFile("001.jpg", "from before"));
+    ASSERT_TRUE(scratch::WriteBytes(m_output / "001.jpg", "from before"));
     ASSERT_TRUE(m_settings.SetDword("FailAtFile", 1));
     EXPECT_EQ(Hex(kFail), Hex(Download()));
-    std::string kept;
-    ASSERT_TRUE(ReadWholeFile(m_output.PathOf("001.jpg"), kept));
-    EXPECT_EQ("from before", kept) << "a failed file must not touch what the path held";
-    EXPECT_EQ(FirstCopies(1), FilesIn(m_output.Path()));
+    EXPECT_EQ("from before", scratch::ReadBytes(m_output / "001.jpg"))
+        << "a failed file must not touch what the path held";
+    EXPECT_EQ(FirstCopies(1), scratch::ListFiles(m_output.Path()));
 }
 
 struct BadPathCase {
@@ -159,23 +162,23 @@ TEST_F(DownloadTest, FailsAtAFileWhosePathCannotBeWritten) {
     };
     for (const BadPathCase& bad : cases) {
         SCOPED_TRACE(bad.name);
-        ScratchFolder output("badpath-out");
+        scratch::Directory output("badpath-out");
         ASSERT_TRUE(output.IsReady());
-        ASSERT_TRUE(output.MakeFolder("sub"));
+        ASSERT_TRUE(scratch::MakeDirectories(output / "sub"));
         m_recorder = DownloadRecorder();
         m_recorder.outputFolder = output.Path();
         m_recorder.emptyPathAt = bad.emptyAt;
         m_recorder.unterminatedPathAt = bad.unterminatedAt;
         if (bad.overridePath != nullptr) {
-            m_recorder.overridePath = output.PathOf(bad.overridePath);
+            m_recorder.overridePath = output / bad.overridePath;
             m_recorder.overridePathAt = 2;
         }
         EXPECT_EQ(Hex(kFail), Hex(Download()));
         std::vector<std::string> expected = {NameEvent(KCAM_KIND_LQ), DoneEvent(kOk),
                                              NameEvent(KCAM_KIND_VIDEO), DoneEvent(kFail)};
         EXPECT_EQ(expected, m_recorder.events);
-        EXPECT_EQ(FirstCopies(1), FilesIn(output.Path()));
-        EXPECT_TRUE(FilesIn(output.PathOf("sub")).empty()) << "something landed in sub";
+        EXPECT_EQ(FirstCopies(1), scratch::ListFiles(output.Path()));
+        EXPECT_EQ("", scratch::ListFiles(output / "sub")) << "something landed in sub";
     }
 }
 
@@ -183,13 +186,13 @@ TEST_F(DownloadTest, WithoutCallbacksRefusesToStart) {
     DWORD camera = OpenCamera();
     ASSERT_NE(0u, camera);
     EXPECT_EQ(Hex(kBadPointer), Hex(D().download(camera)));
-    EXPECT_TRUE(FilesIn(m_output.Path()).empty());
+    EXPECT_EQ("", scratch::ListFiles(m_output.Path()));
 }
 
 TEST_F(DownloadTest, AnEmptyCameraSucceedsWithoutCallbacks) {
-    ScratchFolder empty("empty");
+    scratch::Directory empty("empty");
     ASSERT_TRUE(empty.IsReady());
-    ASSERT_TRUE(empty.WriteFile("DCIM\\readme.txt", "no pictures"));
+    ASSERT_TRUE(scratch::WriteBytes(empty / "DCIM\\readme.txt", "no pictures"));
     UseCamera(empty.Path());
     EXPECT_EQ(Hex(kOk), Hex(Download()));
     EXPECT_TRUE(m_recorder.events.empty()) << testing::PrintToString(m_recorder.events);

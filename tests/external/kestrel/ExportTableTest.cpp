@@ -43,7 +43,7 @@ TEST(ExportTableTest, EachLibraryExportsExactlyItsNames) {
     };
     for (const Packaging& packaging : packagings) {
         SCOPED_TRACE(packaging.file);
-        std::string path = ExeFolder() + packaging.file;
+        std::string path = scratch::ExeFolder() + "\\" + packaging.file;
         HMODULE module = LoadLibraryA(path.c_str());
         ASSERT_NE(nullptr, module) << "cannot load " << path << ", error " << GetLastError();
         EXPECT_EQ(Sorted(packaging.exports), ExportNames(module));
@@ -58,10 +58,12 @@ TEST(ExportTableTest, EachLibraryExportsExactlyItsNames) {
 }
 
 TEST(ExportTableTest, BindingFolderHoldsACopyOfTheSingleLibrary) {
-    std::string single;
-    std::string copy;
-    ASSERT_TRUE(ReadWholeFile(ExeFolder() + "camlnk1.dll", single));
-    ASSERT_TRUE(ReadWholeFile(ExeFolder() + "binding\\camlnk1.dll", copy));
+    const std::string singlePath = scratch::ExeFolder() + "\\camlnk1.dll";
+    const std::string copyPath = scratch::ExeFolder() + "\\binding\\camlnk1.dll";
+    std::string single = scratch::ReadBytes(singlePath);
+    std::string copy = scratch::ReadBytes(copyPath);
+    ASSERT_FALSE(single.empty()) << "cannot read " << singlePath;
+    ASSERT_FALSE(copy.empty()) << "cannot read " << copyPath;
     EXPECT_TRUE(single == copy) << "bin\\binding\\camlnk1.dll differs from bin\\camlnk1.dll ("
                                 << copy.size() << " vs " << single.size() << " bytes)";
 }
@@ -70,14 +72,15 @@ TEST(ExportTableTest, BindingFolderHoldsACopyOfTheSingleLibrary) {
 class TwoLibraryTest : public DriverTest {};
 
 TEST_F(TwoLibraryTest, BulkAndInterfaceLibrariesServeTheCamera) {
-    ScratchFolder camera("twolib");
+    scratch::Directory camera("twolib");
     ASSERT_TRUE(camera.IsReady());
-    ASSERT_TRUE(camera.WriteFile("DCIM\\a.jpg", JpegBytes(640, 480, 10)));
-    ASSERT_TRUE(camera.WriteFile("DCIM\\b.avi", "clip"));
+    ASSERT_TRUE(scratch::WriteBytes(camera / "DCIM\\a.jpg", scratch::JpegHeader(640, 480, 10)));
+    ASSERT_TRUE(scratch::WriteBytes(camera / "DCIM\\b.avi", "clip"));
     UseCamera(camera.Path());
 
-    HMODULE bulkLibrary = LoadLibraryA((ExeFolder() + "binding\\camldr2.dll").c_str());
-    HMODULE interfaceLibrary = LoadLibraryA((ExeFolder() + "binding\\camlnk2.dll").c_str());
+    HMODULE bulkLibrary = LoadLibraryA((scratch::ExeFolder() + "\\binding\\camldr2.dll").c_str());
+    HMODULE interfaceLibrary =
+        LoadLibraryA((scratch::ExeFolder() + "\\binding\\camlnk2.dll").c_str());
     ASSERT_NE(nullptr, bulkLibrary);
     ASSERT_NE(nullptr, interfaceLibrary);
     auto bulkInit = reinterpret_cast<PFN_BULK_Init>(GetProcAddress(bulkLibrary, "BULK_Init"));

@@ -9,75 +9,13 @@ namespace kestrel_test {
 
 namespace {
 
-const char kSettingsParent[] = "Software\\Orvex";
-const char kSettingsKey[] = "Software\\Orvex\\Kestrel Camera Driver";
-
-bool KeyExists(const char* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
-// Names of the values of a key, read before any is deleted.
-std::vector<std::string> ValueNames(HKEY key) {
-    std::vector<std::string> names;
-    for (DWORD index = 0;; ++index) {
-        char name[16384];
-        DWORD length = sizeof(name);
-        if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        names.emplace_back(name, length);
-    }
-    return names;
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            std::string path = folder + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-void AppendSegment(std::string& bytes, BYTE marker, const std::string& payload) {
-    size_t length = payload.size() + 2;
-    bytes += '\xFF';
-    bytes += static_cast<char>(marker);
-    bytes += static_cast<char>((length >> 8) & 0xFF);
-    bytes += static_cast<char>(length & 0xFF);
-    bytes += payload;
+std::string ToString(const Counts& counts) {
+    return "video " + std::to_string(counts.video) + ", LQ " + std::to_string(counts.lq) + ", HQ " +
+           std::to_string(counts.hq) + ", XGA " + std::to_string(counts.xga) + ", burst " +
+           std::to_string(counts.burst);
 }
 
 } // namespace
-
-std::string ExeFolder() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return std::string();
-    }
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 const Driver* LoadDriver(std::string* error) {
     static Driver driver;
@@ -85,7 +23,7 @@ const Driver* LoadDriver(std::string* error) {
     if (loaded) {
         return &driver;
     }
-    std::string path = ExeFolder() + "camlnk1.dll";
+    std::string path = scratch::ExeFolder() + "\\camlnk1.dll";
     HMODULE module = LoadLibraryA(path.c_str());
     if (module == nullptr) {
         *error = "LoadLibraryA(" + path + ") failed, error " + std::to_string(GetLastError());
@@ -145,12 +83,6 @@ bool Counts::operator==(const Counts& other) const {
            burst == other.burst;
 }
 
-std::string ToString(const Counts& counts) {
-    return "video " + std::to_string(counts.video) + ", LQ " + std::to_string(counts.lq) + ", HQ " +
-           std::to_string(counts.hq) + ", XGA " + std::to_string(counts.xga) + ", burst " +
-           std::to_string(counts.burst);
-}
-
 bool ReadCounts(const Driver& driver, DWORD camera, Counts& counts, std::string* error) {
     struct Query {
         PFN_KCAMAPI_GetValue get;
@@ -174,6 +106,13 @@ bool ReadCounts(const Driver& driver, DWORD camera, Counts& counts, std::string*
     return true;
 }
 
+void ExpectCounts(const Driver& driver, DWORD camera, const Counts& expected) {
+    Counts got;
+    std::string error;
+    ASSERT_TRUE(ReadCounts(driver, camera, got, &error)) << error;
+    EXPECT_EQ(expected, got) << "expected " << ToString(expected) << ", got " << ToString(got);
+}
+
 std::vector<DWORD> BulkSizes(const Driver& driver) {
     std::vector<DWORD> sizes;
     DWORD bulk = driver.bulkInit(0);
@@ -194,8 +133,8 @@ void DriverTest::SetUp() {
     std::string error;
     m_driver = LoadDriver(&error);
     ASSERT_NE(nullptr, m_driver) << error;
-    ASSERT_TRUE(m_settings.IsReady()) << "cannot open HKCU\\" << kSettingsKey;
-    ASSERT_TRUE(m_settings.Clear()) << "cannot clear HKCU\\" << kSettingsKey;
+    ASSERT_TRUE(m_settings.IsReady())
+        << "cannot set the values of HKCU\\" << kSettingsKey << " aside";
 }
 
 void DriverTest::TearDown() {
@@ -217,188 +156,6 @@ DWORD DriverTest::OpenCamera(DownloadRecorder* recorder) {
         m_openCameras.push_back(camera);
     }
     return camera;
-}
-
-// ---- DriverSettings ------------------------------------------------------------------
-
-DriverSettings::DriverSettings() {
-    m_createdParent = !KeyExists(kSettingsParent);
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_WRITE, nullptr, &m_key, &disposition) != ERROR_SUCCESS) {
-        m_key = nullptr;
-        return;
-    }
-    m_createdKey = disposition == REG_CREATED_NEW_KEY;
-    for (const std::string& name : ValueNames(m_key)) {
-        Value value;
-        value.name = name;
-        DWORD size = 0;
-        if (RegQueryValueExA(m_key, name.c_str(), nullptr, &value.type, nullptr, &size) !=
-            ERROR_SUCCESS) {
-            continue;
-        }
-        value.data.resize(size);
-        if (RegQueryValueExA(m_key, name.c_str(), nullptr, &value.type,
-                             value.data.empty() ? nullptr : value.data.data(),
-                             &size) != ERROR_SUCCESS) {
-            continue;
-        }
-        value.data.resize(size);
-        m_saved.push_back(std::move(value));
-    }
-}
-
-DriverSettings::~DriverSettings() {
-    if (m_key == nullptr) {
-        return;
-    }
-    Clear();
-    for (const Value& value : m_saved) {
-        RegSetValueExA(m_key, value.name.c_str(), 0, value.type,
-                       value.data.empty() ? nullptr : value.data.data(),
-                       static_cast<DWORD>(value.data.size()));
-    }
-    RegCloseKey(m_key);
-    if (m_createdKey) {
-        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
-    }
-    if (m_createdParent) {
-        // Fails, as it should, when someone else put something there meanwhile.
-        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsParent);
-    }
-}
-
-bool DriverSettings::Clear() {
-    bool cleared = true;
-    for (const std::string& name : ValueNames(m_key)) {
-        if (RegDeleteValueA(m_key, name.c_str()) != ERROR_SUCCESS) {
-            cleared = false;
-        }
-    }
-    return cleared;
-}
-
-bool DriverSettings::SetString(const char* name, const std::string& value) {
-    return RegSetValueExA(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
-}
-
-bool DriverSettings::SetDword(const char* name, DWORD value) {
-    return RegSetValueExA(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof(value)) == ERROR_SUCCESS;
-}
-
-// ---- files ---------------------------------------------------------------------------
-
-ScratchFolder::ScratchFolder(const char* tag) {
-    static int serial = 0;
-    char temp[MAX_PATH];
-    DWORD length = GetTempPathA(MAX_PATH, temp);
-    if (length == 0 || length >= MAX_PATH) {
-        return;
-    }
-    std::string path = std::string(temp) + "kestrel-" + tag + "-" +
-                       std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
-    RemoveTree(path);
-    if (!CreateDirectoryA(path.c_str(), nullptr)) {
-        return;
-    }
-    m_path = path;
-}
-
-ScratchFolder::~ScratchFolder() {
-    if (!m_path.empty()) {
-        RemoveTree(m_path);
-    }
-}
-
-std::string ScratchFolder::PathOf(const std::string& relative) const {
-    return m_path + "\\" + relative;
-}
-
-bool ScratchFolder::MakeFolder(const std::string& relative) const {
-    for (size_t separator = relative.find('\\'); separator != std::string::npos;
-         separator = relative.find('\\', separator + 1)) {
-        CreateDirectoryA(PathOf(relative.substr(0, separator)).c_str(), nullptr);
-    }
-    std::string path = PathOf(relative);
-    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-bool ScratchFolder::WriteFile(const std::string& relative, const std::string& bytes) const {
-    size_t separator = relative.find_last_of('\\');
-    if (separator != std::string::npos && !MakeFolder(relative.substr(0, separator))) {
-        return false;
-    }
-    HANDLE file = CreateFileA(PathOf(relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    BOOL wrote = bytes.empty() || ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                              &written, nullptr);
-    BOOL closed = CloseHandle(file);
-    return wrote && closed && written == bytes.size();
-}
-
-std::string JpegBytes(WORD width, WORD height, size_t padding) {
-    std::string bytes = "\xFF\xD8";
-    AppendSegment(bytes, 0xE0, std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14));
-    std::string frame;
-    frame += '\x08';
-    frame += static_cast<char>(height >> 8);
-    frame += static_cast<char>(height & 0xFF);
-    frame += static_cast<char>(width >> 8);
-    frame += static_cast<char>(width & 0xFF);
-    frame += std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
-    AppendSegment(bytes, 0xC0, frame);
-    while (padding > 0) {
-        size_t chunk = std::min<size_t>(padding, 65000);
-        AppendSegment(bytes, 0xFE, std::string(chunk, 'p'));
-        padding -= chunk;
-    }
-    bytes += "\xFF\xD9";
-    return bytes;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    bytes.clear();
-    char buffer[65536];
-    DWORD read = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof(buffer), &read, nullptr) != FALSE) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    CloseHandle(file);
-    return ok;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            names.emplace_back(data.cFileName);
-        }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // ---- DownloadRecorder ----------------------------------------------------------------

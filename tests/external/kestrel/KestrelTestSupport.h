@@ -1,6 +1,6 @@
 // What the camera driver's tests share: the driver loaded as a program loads it, its registry
-// settings saved and restored around each test, scratch camera folders with generated
-// pictures, and a recorder behind the two download callbacks.
+// settings set aside around each test, and a recorder behind the two download callbacks.
+// Scratch camera folders and pictures come from tests/support.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "external/kestrel/KestrelCamera.h"
+#include "tests/support/ScratchFiles.h"
+#include "tests/support/ScratchRegistry.h"
 
 namespace kestrel_test {
 
@@ -20,8 +22,8 @@ const DWORD kAbort = static_cast<DWORD>(E_ABORT);
 const DWORD kBadPointer = static_cast<DWORD>(E_POINTER);
 const DWORD kBadHandle = static_cast<DWORD>(E_HANDLE);
 
-// The folder of the running test executable (build/bin), with a trailing backslash.
-std::string ExeFolder();
+// The driver's own settings: which folder is the camera, its capacity and the fault knobs.
+constexpr const char* kSettingsKey = "Software\\Orvex\\Kestrel Camera Driver";
 
 // Every entry point of camlnk1.dll, resolved with GetProcAddress.
 struct Driver {
@@ -41,7 +43,7 @@ struct Driver {
     PFN_KCAMAPI_GetValue getFreeMemory = nullptr;
 };
 
-// Loads camlnk1.dll from ExeFolder() on first use and keeps it; null when the library or
+// Loads camlnk1.dll from scratch::ExeFolder() on first use and keeps it; null when the library or
 // one of its entries is missing (the message says which).
 const Driver* LoadDriver(std::string* error);
 
@@ -57,72 +59,13 @@ struct Counts {
     DWORD burst = 0;
     bool operator==(const Counts& other) const;
 };
-std::string ToString(const Counts& counts);
 // Reads the counts; false (and a message) when an export reports a failure.
 bool ReadCounts(const Driver& driver, DWORD camera, Counts& counts, std::string* error);
+// Reads the counts and expects them to be `expected`; a failure names both sets.
+void ExpectCounts(const Driver& driver, DWORD camera, const Counts& expected);
 
 // The sizes a bulk handle lists, in order; the handle is closed afterwards.
 std::vector<DWORD> BulkSizes(const Driver& driver);
-
-// Saves the values of the driver's registry key and puts them back when destroyed (the
-// user's own CameraFolder for the run script lives there), removing the key or its
-// parent if this guard created them.
-class DriverSettings {
-public:
-    DriverSettings();
-    ~DriverSettings();
-    DriverSettings(const DriverSettings&) = delete;
-    DriverSettings& operator=(const DriverSettings&) = delete;
-
-    // Whether the key could be opened and read; checked by the fixtures.
-    bool IsReady() const { return m_key != nullptr; }
-    // Every value removed: no camera and every other setting at its default.
-    bool Clear();
-    bool SetString(const char* name, const std::string& value);
-    bool SetDword(const char* name, DWORD value);
-
-private:
-    struct Value {
-        std::string name;
-        DWORD type = 0;
-        std::vector<BYTE> data;
-    };
-
-    HKEY m_key = nullptr;
-    bool m_createdParent = false;
-    bool m_createdKey = false;
-    std::vector<Value> m_saved;
-};
-
-// A folder under the user's temporary folder, removed with all it holds when destroyed.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const char* tag);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    bool IsReady() const { return !m_path.empty(); }
-    const std::string& Path() const { return m_path; }
-    // The full path of a relative one ("DCIM\\100CAM\\a.jpg").
-    std::string PathOf(const std::string& relative) const;
-    // Creates a file with the bytes, and the folders above it; false on any failure.
-    bool WriteFile(const std::string& relative, const std::string& bytes) const;
-    bool MakeFolder(const std::string& relative) const;
-
-private:
-    std::string m_path;
-};
-
-// A header-only JPEG (start of image, JFIF header, a baseline frame header of the size,
-// `padding` bytes of comment, end of image); enough for anything that reads the size.
-std::string JpegBytes(WORD width, WORD height, size_t padding = 0);
-
-// The whole file; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& bytes);
-// Names of the files (not folders) directly in a folder, sorted.
-std::vector<std::string> FilesIn(const std::string& folder);
-bool Exists(const std::string& path);
 
 // Stands behind the two download callbacks: records each call and answers as told. It
 // names file n "<n>.jpg" (".avi" for clips) in its output folder.
@@ -152,7 +95,8 @@ struct DownloadRecorder {
 };
 
 // Loads the driver and gives each test a cleared driver key (no camera, defaults), which is
-// restored afterwards; camera handles opened through OpenCamera are closed at the end.
+// given back afterwards (the user's own CameraFolder for the run script lives there); camera
+// handles opened through OpenCamera are closed at the end.
 class DriverTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -164,7 +108,7 @@ protected:
     // KCAMAPI_Init with the recorder's callbacks (null callbacks without one).
     DWORD OpenCamera(DownloadRecorder* recorder = nullptr);
 
-    DriverSettings m_settings;
+    scratch::RegistryKey m_settings{HKEY_CURRENT_USER, kSettingsKey};
     const Driver* m_driver = nullptr;
     std::vector<DWORD> m_openCameras;
 };

@@ -15,12 +15,12 @@ protected:
     void SetUp() override {
         DriverTest::SetUp();
         ASSERT_TRUE(m_camera.IsReady());
-        ASSERT_TRUE(m_camera.WriteFile("DCIM\\a.jpg", JpegBytes(640, 480)));
-        ASSERT_TRUE(m_camera.WriteFile("DCIM\\b.avi", "clip"));
+        ASSERT_TRUE(scratch::WriteBytes(m_camera / "DCIM\\a.jpg", scratch::JpegHeader(640, 480)));
+        ASSERT_TRUE(scratch::WriteBytes(m_camera / "DCIM\\b.avi", "clip"));
         UseCamera(m_camera.Path());
     }
 
-    ScratchFolder m_camera{"attached"};
+    scratch::Directory m_camera{"attached"};
 };
 
 struct NoCameraCase {
@@ -32,14 +32,14 @@ struct NoCameraCase {
 // Without a camera the camera does not open, but the bulk library still answers with an
 // empty list: the program probes the single library with BULK_Init.
 TEST_F(DriverTest, WithoutACameraOnlyTheBulkListOpens) {
-    ScratchFolder scratch("nocamera");
-    ASSERT_TRUE(scratch.IsReady());
-    ASSERT_TRUE(scratch.WriteFile("plain.jpg", JpegBytes(640, 480)));
+    scratch::Directory folder("nocamera");
+    ASSERT_TRUE(folder.IsReady());
+    ASSERT_TRUE(scratch::WriteBytes(folder / "plain.jpg", scratch::JpegHeader(640, 480)));
     const NoCameraCase cases[] = {
         {"CameraFolder not set", false, ""},
         {"CameraFolder empty", true, ""},
-        {"folder missing", true, scratch.PathOf("gone")},
-        {"a file, not a folder", true, scratch.PathOf("plain.jpg")},
+        {"folder missing", true, folder / "gone"},
+        {"a file, not a folder", true, folder / "plain.jpg"},
     };
     for (const NoCameraCase& noCamera : cases) {
         SCOPED_TRACE(noCamera.name);
