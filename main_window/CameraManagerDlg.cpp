@@ -36,7 +36,84 @@ BOOL CCameraManagerDlg::OnInitDialog() {
     SetStatusField(0, IDS_SNAPSHOT_TAKEN, &m_snapshotsField);
     SetStatusField(0, IDS_VIDEO_TAKEN, &m_videosField);
     SetStatusField(0, IDS_MEMORY_FULL, &m_memoryField);
+
+    m_bBusy = FALSE;
+    // The first refresh starts once the window is up.
+    ScheduleAction(ACTION_REFRESH);
     return TRUE;
+}
+
+void CCameraManagerDlg::ScheduleAction(int action) {
+    m_nPendingAction = action;
+    SetTimer(ID_TIMER_ACTION, kActionDelayMs);
+}
+
+void CCameraManagerDlg::RunPendingAction() {
+    KillTimer(ID_TIMER_ACTION);
+    m_bBusy = TRUE;
+    switch (m_nPendingAction) {
+    case ACTION_REFRESH:
+    case ACTION_REFRESH_THEN_GET_ALL:
+        RefreshCameraContents();
+        break;
+    default:
+        break;
+    }
+    m_bBusy = FALSE;
+    Default();
+}
+
+void CCameraManagerDlg::OnRefresh() {
+    if (m_bBusy) {
+        return;
+    }
+    ScheduleAction(ACTION_REFRESH);
+}
+
+void CCameraManagerDlg::RefreshCameraContents() {
+    m_nTrayItemCount = 0;
+    ShowStatusMessage(FALSE);
+    SetStatusField(0, IDS_SNAPSHOT_TAKEN, &m_snapshotsField);
+    SetStatusField(0, IDS_VIDEO_TAKEN, &m_videosField);
+    SetStatusField(0, IDS_MEMORY_FULL, &m_memoryField);
+
+    m_downloadDlg.SetConnection(&m_connection);
+    m_downloadDlg.SetOwner(this);
+    switch (m_downloadDlg.DoModal()) {
+    case DOWNLOAD_RESULT_DONE: {
+        const int snapshots = m_connection.GetSnapshotCount();
+        const int videos = m_connection.GetVideoCount();
+        SetStatusField(snapshots, snapshots < 2 ? IDS_SNAPSHOT_TAKEN : IDS_SNAPSHOTS_TAKEN,
+                       &m_snapshotsField);
+        SetStatusField(videos, videos < 2 ? IDS_VIDEO_TAKEN : IDS_VIDEOS_TAKEN, &m_videosField);
+        SetStatusField(static_cast<int>(m_connection.GetPercentFull()), IDS_MEMORY_FULL,
+                       &m_memoryField);
+        break;
+    }
+    case DOWNLOAD_RESULT_EMPTY:
+        ShowMessageBox(IDS_CAMERA_EMPTY, MB_OK | MB_ICONEXCLAMATION);
+        break;
+    case DOWNLOAD_RESULT_NO_CAMERA:
+        if (ShowMessageBox(IDS_CAMERA_NOT_AVAILABLE, MB_RETRYCANCEL | MB_ICONEXCLAMATION) ==
+            IDRETRY) {
+            // The same action runs again after the usual delay.
+            m_bBusy = FALSE;
+            SetTimer(ID_TIMER_ACTION, kActionDelayMs);
+        } else {
+            ShowStatusMessage(TRUE);
+        }
+        break;
+    case DOWNLOAD_RESULT_FAILED:
+        m_nTrayItemCount = 0;
+        ShowStatusMessage(TRUE);
+        break;
+    default:
+        break;
+    }
+}
+
+void CCameraManagerDlg::OnItemAdded(int /*index*/) {
+    ++m_nTrayItemCount;
 }
 
 void CCameraManagerDlg::SetStatusField(int value, UINT labelId, CWnd* field) {

@@ -1,17 +1,34 @@
 // The main window: camera status, contents and the commands on them.
 #pragma once
 
+#include <atomic>
+
+#include "camera/CameraConnection.h"
+#include "camera/DownloadOwner.h"
+#include "camera/DownloadProgressDlg.h"
 #include "framework/Dialog.h"
 #include "framework/Static.h"
 #include "resource.h"
 
-class CCameraManagerDlg : public CDialog {
+// Camera work the action timer runs.
+constexpr int ACTION_NONE = 100;
+constexpr int ACTION_CLEAR_CAMERA = 101;
+constexpr int ACTION_REFRESH = 104;
+constexpr int ACTION_REFRESH_THEN_GET_ALL = 105;
+
+// The one-shot delay before a pending action runs.
+constexpr UINT_PTR ID_TIMER_ACTION = 101;
+constexpr UINT kActionDelayMs = 500;
+
+class CCameraManagerDlg : public CDialog, public CDownloadOwner {
 public:
     const CMessageMap* GetMessageMap() const override {
         static const CMessageMap map(CDialog::GetMessageMap(), {
             MapCommand(ID_HELP_SECOND_WINDOW, &CCameraManagerDlg::OnHelpSecondWindow),
             MapCommand(IDC_MAIN_HELP, &CCameraManagerDlg::OnHelpButton),
             MapQueryDragIcon(&CCameraManagerDlg::OnQueryDragIcon),
+            MapSimple(WM_TIMER, &CCameraManagerDlg::RunPendingAction),
+            MapCommand(IDC_REFRESH, &CCameraManagerDlg::OnRefresh),
         });
         return &map;
     }
@@ -28,7 +45,23 @@ public:
     // A message box from the string table, captioned with the window title.
     int ShowMessageBox(UINT stringId, UINT style);
 
+    // Sets the action and arms the action timer.
+    void ScheduleAction(int action);
+    // The action timer's handler: runs the pending action once.
+    void RunPendingAction();
+    void OnRefresh();
+    // Empties the tray, downloads everything the camera holds, and shows the outcome.
+    void RefreshCameraContents();
+
+    // The download worker reports each downloaded record and the transfer state.
+    void OnItemAdded(int index) override;
+    void SetTransferIdle(BOOL idle) override { m_bTransferIdle = idle; }
+
     const CString& GetWindowTitle() const { return m_strTitle; }
+    BOOL IsTransferIdle() const { return m_bTransferIdle; }
+    int GetPendingAction() const { return m_nPendingAction; }
+    int GetTrayItemCount() const { return m_nTrayItemCount; }
+    CCameraConnection& GetConnection() { return m_connection; }
 
 protected:
     void OnHelpSecondWindow();
@@ -39,6 +72,12 @@ private:
     CStatic m_memoryField;
     CStatic m_snapshotsField;
     CStatic m_videosField;
+    CDownloadProgressDlg m_downloadDlg;
+    std::atomic<BOOL> m_bTransferIdle{TRUE};  // written by the download worker
     HICON m_hIcon;
+    BOOL m_bBusy = FALSE;
+    int m_nPendingAction = ACTION_NONE;
+    int m_nTrayItemCount = 0;
+    CCameraConnection m_connection;
     CString m_strTitle;
 };

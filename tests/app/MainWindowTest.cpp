@@ -16,24 +16,18 @@ struct Seen {
 };
 
 INT_PTR RunAndLook(CCameraManagerDlg& dlg, const char* title, Seen& seen) {
-    DWORD uiThread = ::GetCurrentThreadId();
-    ui::ModalWatchdog watchdog(uiThread, kTimeout);
-    INT_PTR result;
-    {
-        ui::DriverThread driver([&] {
-            HWND hWnd = ui::WaitForThreadWindow(uiThread, "#32770", title, kTimeout);
-            if (hWnd == nullptr) {
-                return;
-            }
+    bool fired = false;
+    INT_PTR result = ui::RunDriven(
+        [&] { return dlg.DoModal(); }, title,
+        [&](HWND hWnd) {
             seen.memory = ui::WindowText(::GetDlgItem(hWnd, IDC_MEMORY_FIELD));
             seen.snapshots = ui::WindowText(::GetDlgItem(hWnd, IDC_SNAPSHOTS_FIELD));
             seen.videos = ui::WindowText(::GetDlgItem(hWnd, IDC_VIDEOS_FIELD));
             seen.messageLineVisible = ::IsWindowVisible(::GetDlgItem(hWnd, IDC_MESSAGE_LINE));
             ui::PressButton(hWnd, IDOK);
-        });
-        result = dlg.DoModal();
-    }
-    EXPECT_FALSE(watchdog.Fired()) << "no window titled \"" << title << "\" could be closed";
+        },
+        kTimeout, &fired);
+    EXPECT_FALSE(fired) << "no window titled \"" << title << "\" could be closed";
     return result;
 }
 

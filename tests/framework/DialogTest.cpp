@@ -82,19 +82,10 @@ class DialogTest : public ::testing::Test {
 protected:
     // Runs the dialog modally while `script` drives it from a second thread.
     INT_PTR RunModal(CDialog& dialog, std::function<void(HWND)> script) {
-        DWORD uiThread = ::GetCurrentThreadId();
-        ui::ModalWatchdog watchdog(uiThread, kTimeout);
-        INT_PTR result;
-        {
-            ui::DriverThread driver([&] {
-                HWND hWnd = ui::WaitForThreadWindow(uiThread, "#32770", kTitle, kTimeout);
-                if (hWnd != nullptr) {
-                    script(hWnd);
-                }
-            });
-            result = dialog.DoModal();
-        }
-        EXPECT_FALSE(watchdog.Fired()) << "the dialog did not end in time";
+        bool fired = false;
+        INT_PTR result =
+            ui::RunDriven([&] { return dialog.DoModal(); }, kTitle, script, kTimeout, &fired);
+        EXPECT_FALSE(fired) << "the dialog did not end in time";
         return result;
     }
 

@@ -127,4 +127,24 @@ ModalWatchdog::~ModalWatchdog() {
     m_thread.join();
 }
 
+INT_PTR RunDriven(const std::function<INT_PTR()>& run, const char* title,
+                  const std::function<void(HWND)>& script, DWORD timeoutMs, bool* watchdogFired) {
+    const DWORD uiThread = ::GetCurrentThreadId();
+    ModalWatchdog watchdog(uiThread, timeoutMs);
+    INT_PTR result;
+    {
+        DriverThread driver([&] {
+            HWND hWnd = WaitForThreadWindow(uiThread, "#32770", title, timeoutMs);
+            if (hWnd != nullptr) {
+                script(hWnd);
+            }
+        });
+        result = run();
+    }
+    if (watchdogFired != nullptr) {
+        *watchdogFired = watchdog.Fired();
+    }
+    return result;
+}
+
 } // namespace ui

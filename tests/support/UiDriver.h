@@ -58,4 +58,10 @@ private:
     std::thread m_thread;
 };
 
+// Runs `run` (a modal loop) on this thread while `script` drives the visible dialog titled
+// `title` of this thread from a second thread. A watchdog ends the run after timeoutMs;
+// *watchdogFired tells whether it had to.
+INT_PTR RunDriven(const std::function<INT_PTR()>& run, const char* title,
+                  const std::function<void(HWND)>& script, DWORD timeoutMs, bool* watchdogFired);
+
 } // namespace ui

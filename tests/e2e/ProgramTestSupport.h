@@ -1,0 +1,73 @@
+// The real program on a scratch camera: the driver and the download folder are pointed at
+// scratch folders in the registry for the length of a test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "resource.h"
+#include "tests/support/ProgramDriver.h"
+#include "tests/support/ScratchFiles.h"
+#include "tests/support/ScratchRegistry.h"
+#include "tests/support/UiDriver.h"
+
+namespace e2etest {
+
+constexpr DWORD kWindowTimeout = 20000;
+constexpr DWORD kTimeout = 15000;
+constexpr const char* kMainTitle = "Orvex(r) Fotoloft";
+constexpr const char* kDownloadTitle = "Download in progress";
+constexpr const char* kAborted =
+    "Download aborted. Press the \"Refresh\" button for a complete download.";
+
+// The memory figure the driver gives for files of `used` bytes on the tests' 1 MiB camera.
+inline int PercentFull(size_t used) {
+    const size_t capacity = 1024 * 1024;
+    return 100 - static_cast<int>((capacity - used) * 100 / capacity);
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        driver.SetString("CameraFolder", camera.Path());
+        driver.SetDword("CapacityMB", 1);
+        properties.SetString("TempDirectory", downloads.Path());
+    }
+
+    // A still (a JPEG header padded to `bytes`) or, for a name ending in .AVI, a clip.
+    void AddFile(const std::string& relative, size_t bytes = 2000) {
+        std::string content =
+            relative.size() > 4 && ::lstrcmpiA(relative.c_str() + relative.size() - 4, ".avi") == 0
+                ? std::string("RIFF") + std::string(bytes - 4, 'v')
+                : scratch::JpegHeader(640, 480, bytes - 41);
+        ASSERT_TRUE(scratch::WriteBytes(camera / relative, content)) << relative;
+    }
+
+    // The three status fields as one line, or the message line when it shows instead.
+    static std::string Status(HWND main) {
+        if (e2e::ControlVisible(main, IDC_MESSAGE_LINE)) {
+            return "message: " + e2e::ControlText(main, IDC_MESSAGE_LINE) +
+                   (e2e::ControlVisible(main, IDC_SNAPSHOTS_FIELD) ? " (with counts)" : "");
+        }
+        return e2e::ControlText(main, IDC_MEMORY_FIELD) + " | " +
+               e2e::ControlText(main, IDC_SNAPSHOTS_FIELD) + " | " +
+               e2e::ControlText(main, IDC_VIDEOS_FIELD);
+    }
+
+    // Waits until the status reads `expected`; returns the last status seen.
+    static std::string WaitForStatus(HWND main, const std::string& expected,
+                                     DWORD timeoutMs = kTimeout) {
+        std::string seen;
+        ui::WaitUntil([&] { return (seen = Status(main)) == expected; }, timeoutMs);
+        return seen;
+    }
+
+    scratch::RegistryKey driver{HKEY_CURRENT_USER, "Software\\Orvex\\Kestrel Camera Driver"};
+    scratch::RegistryKey properties{HKEY_CURRENT_USER,
+                                    "SOFTWARE\\Orvex\\Lumora2\\LMShell\\Properties"};
+    scratch::Directory camera{"e2e-camera"};
+    scratch::Directory downloads{"e2e-downloads"};
+};
+
+}  // namespace e2etest

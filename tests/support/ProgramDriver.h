@@ -1,0 +1,50 @@
+// Drives the real program from outside, as a user would: starts Fotoloft.exe from the test
+// executable's folder, finds its windows by title and class, reads and presses controls,
+// answers message boxes, and never waits without a time-out.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+class Program {
+public:
+    // Starts the program with the given command-line arguments.
+    explicit Program(const std::string& arguments = "");
+    // Ends a program that is still running: closes its windows, then terminates it.
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return m_process.hProcess != nullptr; }
+    DWORD UiThreadId() const { return m_process.dwThreadId; }
+
+    // A visible dialog-class window of the program with that exact title; null after the
+    // time-out. `except` is skipped (a message box shares the main window's title).
+    HWND WaitForWindow(const char* title, DWORD timeoutMs, HWND except = nullptr) const;
+    // Whether such a window shows now.
+    bool HasWindow(const char* title) const;
+    // A message box with that caption; its text goes to *text.
+    HWND WaitForMessageBox(const char* caption, HWND mainWindow, DWORD timeoutMs,
+                           std::string* text) const;
+
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
+    bool Running() const;
+    // Asks the window to close (WM_CLOSE) and waits for the program to end.
+    bool CloseAndWait(HWND mainWindow, DWORD timeoutMs);
+
+private:
+    PROCESS_INFORMATION m_process{};
+};
+
+std::string ControlText(HWND dialog, int id);
+bool ControlVisible(HWND dialog, int id);
+// Waits until the control shows `expected`; the last text seen goes to *last.
+bool WaitForControlText(HWND dialog, int id, const std::string& expected, DWORD timeoutMs,
+                        std::string* last = nullptr);
+// Presses a button without waiting for what it starts (a modal run would block a send).
+void Click(HWND dialog, int id);
+
+}  // namespace e2e
