@@ -4,6 +4,11 @@ bool CMessageEntry::Matches(UINT msg, WPARAM wParam, LPARAM lParam) const {
     if (msg != message) {
         return false;
     }
+    if (msg == AfxGetControlEventMessage()) {
+        const CControlEvent* event = reinterpret_cast<const CControlEvent*>(lParam);
+        return event != nullptr && event->controlId == firstId &&
+               static_cast<UINT>(event->dispid) == code;
+    }
     if (msg != WM_COMMAND) {
         return true;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 
 #include <functional>
 #include <initializer_list>
@@ -10,15 +11,28 @@
 
 class CCmdTarget;
 
+// An event of a hosted control on its way to its parent's table: the lParam of the event
+// message, valid while the control waits for the message to be handled.
+struct CControlEvent {
+    UINT controlId;
+    DISPID dispid;
+    DISPPARAMS* params;  // the event's arguments, last first, as the control passed them
+};
+
+// The message that carries a CControlEvent to the window the control was created in.
+UINT AfxGetControlEventMessage();
+
 // One line of a message table. The handler is called with the object the table belongs to.
 struct CMessageEntry {
     UINT message = 0;  // window message; WM_COMMAND for commands and control notifications
-    UINT code = 0;     // notification code of WM_COMMAND (0 for buttons, menus, accelerators)
-    UINT firstId = 0;  // command or control id range of WM_COMMAND
+    UINT code = 0;     // notification code of WM_COMMAND (0 for buttons, menus, accelerators),
+                       // or the dispatch id of a control event
+    UINT firstId = 0;  // command or control id range of WM_COMMAND and control events
     UINT lastId = 0;
     std::function<LRESULT(CCmdTarget* target, WPARAM wParam, LPARAM lParam)> invoke;
 
-    // Whether this entry handles the message; WM_COMMAND entries also look at id and code.
+    // Whether this entry handles the message; WM_COMMAND and control event entries also look
+    // at id and code.
     bool Matches(UINT msg, WPARAM wParam, LPARAM lParam) const;
 };
 
@@ -71,6 +85,10 @@ template <class C, class R, class... A> struct MemberClass<R (C::*)(A...)> {
     using type = C;
 };
 template <class Fn> using ClassOf = typename MemberClass<Fn>::type;
+
+// The first argument of an event as a long; throws COleException when there is none or it
+// does not convert.
+long EventArgumentAsLong(const DISPPARAMS* params);
 } // namespace fw_detail
 
 // Command of a button, menu item or accelerator: void OnX().
@@ -141,5 +159,27 @@ template <class C> CMessageEntry MapSysCommand(void (C::*handler)(UINT, LPARAM))
 template <class C> CMessageEntry MapQueryDragIcon(HCURSOR (C::*handler)()) {
     return {WM_QUERYDRAGICON, 0, 0, 0, [handler](CCmdTarget* t, WPARAM, LPARAM) -> LRESULT {
                 return reinterpret_cast<LRESULT>((static_cast<C*>(t)->*handler)());
+            }};
+}
+
+// An event of the hosted control with that id, given its first argument: void OnX(long).
+template <class C> CMessageEntry MapEvent(UINT controlId, DISPID dispid, void (C::*handler)(long)) {
+    return {AfxGetControlEventMessage(), static_cast<UINT>(dispid), controlId, controlId,
+            [handler](CCmdTarget* t, WPARAM, LPARAM l) -> LRESULT {
+                const CControlEvent* event = reinterpret_cast<const CControlEvent*>(l);
+                (static_cast<C*>(t)->*handler)(fw_detail::EventArgumentAsLong(event->params));
+                return 0;
+            }};
+}
+
+// An event of the hosted control with that id, with all its arguments (last first):
+// void OnX(DISPPARAMS*).
+template <class C>
+CMessageEntry MapEventParams(UINT controlId, DISPID dispid, void (C::*handler)(DISPPARAMS*)) {
+    return {AfxGetControlEventMessage(), static_cast<UINT>(dispid), controlId, controlId,
+            [handler](CCmdTarget* t, WPARAM, LPARAM l) -> LRESULT {
+                const CControlEvent* event = reinterpret_cast<const CControlEvent*>(l);
+                (static_cast<C*>(t)->*handler)(event->params);
+                return 0;
             }};
 }

@@ -5,11 +5,16 @@
 #include "framework/Dialog.h"
 #include "framework/Exception.h"
 #include "framework/MessageBox.h"
+#include "framework/OleControlSite.h"
+#include "framework/OleDispatchDriver.h"
+#include "framework/OleException.h"
 #include "framework/WinApp.h"
 
 namespace {
 
 const char kFrameworkClassName[] = "FotoloftFrameworkWnd";
+// The property that holds the object of a hosted control's window.
+const char kControlObjectProperty[] = "FotoloftControlWnd";
 
 // The window class of windows that CWnd creates itself; registered once per process.
 bool RegisterFrameworkClass(HINSTANCE instance) {
@@ -31,6 +36,9 @@ bool RegisterFrameworkClass(HINSTANCE instance) {
 } // namespace
 
 CWnd::~CWnd() {
+    if (m_pCtrlSite != nullptr) {
+        CloseControl();
+    }
     if (m_hWnd == nullptr) {
         return;
     }
@@ -81,7 +89,11 @@ CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
     if (processId != ::GetCurrentProcessId()) {
         return nullptr;
     }
-    if (::GetWindowLongPtrA(hWnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(StaticWndProc)) {
+    LONG_PTR proc = ::GetWindowLongPtrA(hWnd, GWLP_WNDPROC);
+    if (proc == reinterpret_cast<LONG_PTR>(ControlWndProc)) {
+        return static_cast<CWnd*>(::GetPropA(hWnd, kControlObjectProperty));
+    }
+    if (proc != reinterpret_cast<LONG_PTR>(StaticWndProc)) {
         return nullptr;
     }
     return reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
@@ -140,11 +152,14 @@ HWND CWnd::UnsubclassWindow() {
 
 void CWnd::Unbind() {
     if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
-        if (m_pfnSuper != nullptr &&
-            ::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(StaticWndProc)) {
+        LONG_PTR proc = ::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC);
+        if (m_pfnSuper != nullptr && (proc == reinterpret_cast<LONG_PTR>(StaticWndProc) ||
+                                      proc == reinterpret_cast<LONG_PTR>(ControlWndProc))) {
             ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
         }
-        if (::GetWindowLongPtrA(m_hWnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
+        if (::GetPropA(m_hWnd, kControlObjectProperty) == this) {
+            ::RemovePropA(m_hWnd, kControlObjectProperty);
+        } else if (::GetWindowLongPtrA(m_hWnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
             ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
         }
     }
@@ -199,6 +214,10 @@ BOOL CWnd::DestroyWindow() {
     if (m_hWnd == nullptr) {
         return FALSE;
     }
+    if (m_pCtrlSite != nullptr) {
+        CloseControl();
+        return TRUE;
+    }
     if (m_binding == Binding::Attached) {
         return ::DestroyWindow(Detach());
     }
@@ -221,6 +240,27 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM 
     LRESULT result = wnd->DispatchGuarded(msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
         wnd->Unbind();
+        wnd->PostNcDestroy();
+    }
+    return result;
+}
+
+LRESULT CALLBACK CWnd::ControlWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    CWnd* wnd = static_cast<CWnd*>(::GetPropA(hWnd, kControlObjectProperty));
+    if (wnd == nullptr) {
+        // The property goes only after the control's own procedure is back in place.
+        return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+    }
+    LRESULT result = wnd->DispatchGuarded(msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        wnd->Unbind();
+        if (COleControlSite* site = wnd->m_pCtrlSite) {
+            // The window went first (with its parent): the control follows it.
+            wnd->m_pCtrlSite = nullptr;
+            site->OnWindowDestroyed();
+            site->Close();
+            site->Release();
+        }
         wnd->PostNcDestroy();
     }
     return result;
@@ -414,4 +454,95 @@ int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
         caption = app != nullptr ? app->m_pszAppName : "";
     }
     return ::MessageBoxA(m_hWnd, text != nullptr ? text : "", caption, type);
+}
+
+BOOL CWnd::SubclassControlWindow(HWND hWnd) {
+    if (!::SetPropA(hWnd, kControlObjectProperty, this)) {
+        return FALSE;
+    }
+    m_hWnd = hWnd;
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlWndProc)));
+    if (m_pfnSuper == nullptr) {
+        ::RemovePropA(hWnd, kControlObjectProperty);
+        m_hWnd = nullptr;
+        return FALSE;
+    }
+    m_binding = Binding::Created;
+    return TRUE;
+}
+
+BOOL CWnd::CreateControl(REFCLSID clsid, LPCSTR windowName, DWORD style, const RECT& rect,
+                         CWnd* parent, UINT id) {
+    if (m_hWnd != nullptr || m_pCtrlSite != nullptr || parent == nullptr ||
+        parent->m_hWnd == nullptr) {
+        return FALSE;
+    }
+    COleControlSite* site = COleControlSite::Create(parent->m_hWnd, id, rect);
+    if (site == nullptr) {
+        return FALSE;
+    }
+    HWND control = nullptr;
+    if (FAILED(site->CreateControl(clsid, &control)) || !SubclassControlWindow(control)) {
+        site->Close();
+        site->Release();
+        return FALSE;
+    }
+    m_pCtrlSite = site;
+    ::SetWindowLongPtrA(control, GWLP_ID, static_cast<LONG_PTR>(id));
+    if (windowName != nullptr) {
+        SetWindowText(windowName);
+    }
+    ::ShowWindow(control, (style & WS_VISIBLE) ? SW_SHOW : SW_HIDE);
+    return TRUE;
+}
+
+void CWnd::CloseControl() {
+    COleControlSite* site = m_pCtrlSite;
+    m_pCtrlSite = nullptr;
+    site->Close();
+    site->Release();
+}
+
+LPUNKNOWN CWnd::GetControlUnknown() {
+    return m_pCtrlSite != nullptr ? m_pCtrlSite->GetControlUnknown() : nullptr;
+}
+
+void CWnd::InvokeHelper(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void* pvRet,
+                        const BYTE* pbParamInfo, ...) {
+    COleDispatchDriver driver(m_pCtrlSite != nullptr ? m_pCtrlSite->GetControlDispatch() : nullptr,
+                              FALSE);
+    va_list args;
+    va_start(args, pbParamInfo);
+    try {
+        driver.InvokeHelperV(dwDispID, wFlags, vtRet, pvRet, pbParamInfo, args);
+    } catch (...) {
+        va_end(args);
+        throw;
+    }
+    va_end(args);
+}
+
+void CWnd::SetProperty(DISPID dwDispID, VARTYPE vtProp, ...) {
+    if (vtProp >= kVtsByRef) {
+        AfxThrowOleException(DISP_E_BADVARTYPE);
+    }
+    const BYTE paramInfo[2] = {static_cast<BYTE>(vtProp), 0};
+    COleDispatchDriver driver(m_pCtrlSite != nullptr ? m_pCtrlSite->GetControlDispatch() : nullptr,
+                              FALSE);
+    va_list args;
+    va_start(args, vtProp);
+    try {
+        driver.InvokeHelperV(dwDispID, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, paramInfo, args);
+    } catch (...) {
+        va_end(args);
+        throw;
+    }
+    va_end(args);
+}
+
+void CWnd::GetProperty(DISPID dwDispID, VARTYPE vtProp, void* pvProp) const {
+    COleDispatchDriver driver(m_pCtrlSite != nullptr ? m_pCtrlSite->GetControlDispatch() : nullptr,
+                              FALSE);
+    driver.GetProperty(dwDispID, vtProp, pvProp);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 
 #include <map>
 #include <memory>
@@ -11,10 +12,12 @@
 #include "framework/String.h"
 
 class CDataExchange;
+class COleControlSite;
 
 // A window object owns its HWND when it created or subclassed it; an attached handle is only
 // borrowed. The object is found from the handle through the window's user-data slot, which
-// every window that runs CWnd's window procedure reserves for it.
+// every window that runs CWnd's window procedure reserves for it. A hosted control's window
+// keeps the object in a window property instead, leaving its user-data slot to the control.
 class CWnd : public CCmdTarget {
 public:
     HWND m_hWnd = nullptr;
@@ -44,6 +47,23 @@ public:
     BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                   const RECT& rect, CWnd* parent, UINT id, LPVOID param = nullptr);
     virtual BOOL DestroyWindow();
+
+    // Hosted controls; the calling thread must have initialised COM (CoInitialize or
+    // OleInitialize, as AfxEnableControlContainer does).
+    // Creates the control of that class in parent at rect (parent's client coordinates) and
+    // gives its window the id, the text (unless null) and WS_VISIBLE of style; this object
+    // then stands for that window. Destroying either the window or this object ends the
+    // control. FALSE, with nothing left behind, when the control cannot be created.
+    BOOL CreateControl(REFCLSID clsid, LPCSTR windowName, DWORD style, const RECT& rect,
+                       CWnd* parent, UINT id);
+    // The hosted control's object, not AddRef'd; null when this window hosts none.
+    LPUNKNOWN GetControlUnknown();
+    // Calls on the hosted control's IDispatch, as COleDispatchDriver's do; a window that
+    // hosts no control (or one without IDispatch) throws COleException(E_NOINTERFACE).
+    void InvokeHelper(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void* pvRet,
+                      const BYTE* pbParamInfo, ...);
+    void SetProperty(DISPID dwDispID, VARTYPE vtProp, ...);
+    void GetProperty(DISPID dwDispID, VARTYPE vtProp, void* pvProp) const;
 
     // Message processing.
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -135,7 +155,16 @@ private:
         LPARAM lParam;
     };
 
+    // The window procedure of a hosted control's window, which finds its object through a
+    // window property.
+    static LRESULT CALLBACK ControlWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    BOOL SubclassControlWindow(HWND hWnd);
+    // Ends the hosted control, which destroys its window; PostNcDestroy may delete this object
+    // then, so the caller must not touch it afterwards.
+    void CloseControl();
+
     Binding m_binding = Binding::None;
+    COleControlSite* m_pCtrlSite = nullptr;  // the hosted control, one reference
     CurrentMessage m_current{0, 0, 0};
     std::map<HWND, std::unique_ptr<CWnd>> m_borrowed;  // objects handed out by FromHandle
 };

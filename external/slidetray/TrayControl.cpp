@@ -1,0 +1,800 @@
+#include "TrayControl.h"
+
+#include "SlideTrayControl.h"
+#include "TrayModule.h"
+
+#include <olectl.h>
+#include <shlobj.h>
+
+#include <new>
+
+namespace {
+
+// Names for GetIDsOfNames, matched without regard to case.
+struct MemberName {
+    const wchar_t* name;
+    DISPID dispid;
+};
+const MemberName kMemberNames[] = {
+    {L"SelectionMode", DISPID_SLIDETRAY_SELECTIONMODE},
+    {L"ShowFrames", DISPID_SLIDETRAY_SHOWFRAMES},
+    {L"Redraw", DISPID_SLIDETRAY_REDRAW},
+    {L"DragSource", DISPID_SLIDETRAY_DRAGSOURCE},
+    {L"DropTarget", DISPID_SLIDETRAY_DROPTARGET},
+    {L"GetSelectedFiles", DISPID_SLIDETRAY_GETSELECTEDFILES},
+    {L"GetItemPath", DISPID_SLIDETRAY_GETITEMPATH},
+    {L"ClearItems", DISPID_SLIDETRAY_CLEARITEMS},
+    {L"AddItem", DISPID_SLIDETRAY_ADDITEM},
+    {L"GetItemLabel", DISPID_SLIDETRAY_GETITEMLABEL},
+    {L"ShowToolTips", DISPID_SLIDETRAY_SHOWTOOLTIPS},
+};
+
+// Holds a VARIANT coerced from an argument and clears it at the end of the scope.
+class CArgument {
+public:
+    CArgument() { ::VariantInit(&m_value); }
+    ~CArgument() { ::VariantClear(&m_value); }
+    CArgument(const CArgument&) = delete;
+    CArgument& operator=(const CArgument&) = delete;
+
+    // Coerces `source` (by-reference arguments too) to `type`.
+    HRESULT From(const VARIANT& source, VARTYPE type) {
+        return ::VariantChangeType(&m_value, const_cast<VARIANT*>(&source), 0, type);
+    }
+    const VARIANT& Value() const { return m_value; }
+
+private:
+    VARIANT m_value;
+};
+
+std::string ToAnsi(BSTR text) {
+    int length = text ? static_cast<int>(::SysStringLen(text)) : 0;
+    if (length == 0) {
+        return std::string();
+    }
+    int size = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) {
+        return std::string();
+    }
+    std::string result(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, length, &result[0], size, nullptr, nullptr);
+    return result;
+}
+
+// A BSTR of ANSI text; null only when out of memory.
+BSTR ToBstr(const std::string& text) {
+    if (text.empty()) {
+        return ::SysAllocString(L"");
+    }
+    int length = static_cast<int>(text.size());
+    int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (size <= 0) {
+        return ::SysAllocString(L"");
+    }
+    BSTR result = ::SysAllocStringLen(nullptr, static_cast<UINT>(size));
+    if (result) {
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, result, size);
+    }
+    return result;
+}
+
+bool IsProperty(DISPID dispid) {
+    switch (dispid) {
+    case DISPID_SLIDETRAY_SELECTIONMODE:
+    case DISPID_SLIDETRAY_SHOWFRAMES:
+    case DISPID_SLIDETRAY_REDRAW:
+    case DISPID_SLIDETRAY_DRAGSOURCE:
+    case DISPID_SLIDETRAY_DROPTARGET:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsMethod(DISPID dispid) {
+    switch (dispid) {
+    case DISPID_SLIDETRAY_GETSELECTEDFILES:
+    case DISPID_SLIDETRAY_GETITEMPATH:
+    case DISPID_SLIDETRAY_CLEARITEMS:
+    case DISPID_SLIDETRAY_ADDITEM:
+    case DISPID_SLIDETRAY_GETITEMLABEL:
+    case DISPID_SLIDETRAY_SHOWTOOLTIPS:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// How many arguments each method takes.
+UINT MethodArgumentCount(DISPID dispid) {
+    switch (dispid) {
+    case DISPID_SLIDETRAY_GETITEMPATH:
+    case DISPID_SLIDETRAY_GETITEMLABEL:
+    case DISPID_SLIDETRAY_SHOWTOOLTIPS:
+        return 1;
+    case DISPID_SLIDETRAY_CLEARITEMS:
+    case DISPID_SLIDETRAY_ADDITEM:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void SetResultBool(VARIANT* result, bool value) {
+    if (result) {
+        ::VariantInit(result);
+        V_VT(result) = VT_BOOL;
+        V_BOOL(result) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+}
+
+void SetResultLong(VARIANT* result, LONG value) {
+    if (result) {
+        ::VariantInit(result);
+        V_VT(result) = VT_I4;
+        V_I4(result) = value;
+    }
+}
+
+} // namespace
+
+CTrayControl* CTrayControl::Create() {
+    auto* control = new (std::nothrow) CTrayControl();
+    if (!control) {
+        return nullptr;
+    }
+    if (!control->m_workers.Start()) {
+        control->Release();
+        return nullptr;
+    }
+    return control;
+}
+
+CTrayControl::CTrayControl()
+    : m_model(std::make_shared<CTrayModel>()),
+      m_workers(m_model, CTrayLayout::kThumbWidth, CTrayLayout::kThumbHeight),
+      m_view(m_model, this), m_connectionPoint(this) {
+    TrayModuleLock();
+}
+
+CTrayControl::~CTrayControl() {
+    m_connectionPoint.UnadviseAll();
+    m_view.Destroy();
+    m_workers.Stop();
+    if (m_inPlaceSite) {
+        m_inPlaceSite->Release();
+    }
+    if (m_site) {
+        m_site->Release();
+    }
+    TrayModuleUnlock();
+}
+
+STDMETHODIMP CTrayControl::QueryInterface(REFIID iid, void** object) {
+    if (!object) {
+        return E_POINTER;
+    }
+    if (iid == IID_IUnknown || iid == IID_IOleObject) {
+        *object = static_cast<IOleObject*>(this);
+    } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject) {
+        *object = static_cast<IOleInPlaceObject*>(this);
+    } else if (iid == IID_IDispatch) {
+        *object = static_cast<IDispatch*>(this);
+    } else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) {
+        *object = static_cast<IProvideClassInfo2*>(this);
+    } else if (iid == IID_IConnectionPointContainer) {
+        *object = static_cast<IConnectionPointContainer*>(this);
+    } else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CTrayControl::AddRef() {
+    return ++m_refs;
+}
+
+STDMETHODIMP_(ULONG) CTrayControl::Release() {
+    ULONG refs = --m_refs;
+    if (refs == 0) {
+        delete this;
+    }
+    return refs;
+}
+
+// --- IOleObject ----------------------------------------------------------------------------
+
+STDMETHODIMP CTrayControl::SetClientSite(IOleClientSite* site) {
+    if (site) {
+        site->AddRef();
+    }
+    if (m_site) {
+        m_site->Release();
+    }
+    m_site = site;
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::GetClientSite(IOleClientSite** site) {
+    if (!site) {
+        return E_POINTER;
+    }
+    *site = m_site;
+    if (m_site) {
+        m_site->AddRef();
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::Close(DWORD) {
+    return InPlaceDeactivate();
+}
+
+STDMETHODIMP CTrayControl::SetMoniker(DWORD, IMoniker*) {
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CTrayControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+    if (moniker) {
+        *moniker = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CTrayControl::InitFromData(IDataObject*, BOOL, DWORD) {
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CTrayControl::GetClipboardData(DWORD, IDataObject** data) {
+    if (data) {
+        *data = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CTrayControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
+                                  LPCRECT position) {
+    switch (verb) {
+    case OLEIVERB_SHOW: {
+        HRESULT hr = ActivateInPlace(site ? site : m_site, parent, position);
+        if (SUCCEEDED(hr)) {
+            ::ShowWindow(m_view.Window(), SW_SHOW);
+        }
+        return hr;
+    }
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_INPLACEACTIVATE:
+    case OLEIVERB_UIACTIVATE:
+        return ActivateInPlace(site ? site : m_site, parent, position);
+    case OLEIVERB_HIDE:
+        if (m_view.Window()) {
+            ::ShowWindow(m_view.Window(), SW_HIDE);
+        }
+        return S_OK;
+    default:
+        return E_NOTIMPL;
+    }
+}
+
+HRESULT CTrayControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position) {
+    if (m_view.Window()) {
+        if (position) {
+            m_view.Move(*position);
+        }
+        return S_OK;
+    }
+    IOleInPlaceSite* inPlaceSite = nullptr;
+    if (site &&
+        FAILED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlaceSite)))) {
+        inPlaceSite = nullptr;
+    }
+    if (inPlaceSite && inPlaceSite->CanInPlaceActivate() != S_OK) {
+        inPlaceSite->Release();
+        return E_FAIL;
+    }
+    if (!parent && inPlaceSite && FAILED(inPlaceSite->GetWindow(&parent))) {
+        parent = nullptr;
+    }
+    RECT rect = {0, 0, 0, 0};
+    if (position) {
+        rect = *position;
+    } else if (inPlaceSite) {
+        // Without a position, the site's window context says where the control goes.
+        IOleInPlaceFrame* frame = nullptr;
+        IOleInPlaceUIWindow* document = nullptr;
+        RECT clip = {};
+        OLEINPLACEFRAMEINFO frameInfo = {};
+        frameInfo.cb = sizeof frameInfo;
+        if (SUCCEEDED(inPlaceSite->GetWindowContext(&frame, &document, &rect, &clip, &frameInfo))) {
+            if (frame) {
+                frame->Release();
+            }
+            if (document) {
+                document->Release();
+            }
+        }
+    }
+    if (!parent) {
+        if (inPlaceSite) {
+            inPlaceSite->Release();
+        }
+        return E_INVALIDARG;
+    }
+    if (inPlaceSite) {
+        inPlaceSite->OnInPlaceActivate();
+    }
+    if (!m_view.Create(parent, rect)) {
+        if (inPlaceSite) {
+            inPlaceSite->OnInPlaceDeactivate();
+            inPlaceSite->Release();
+        }
+        return E_FAIL;
+    }
+    if (m_inPlaceSite) {
+        m_inPlaceSite->Release();
+    }
+    m_inPlaceSite = inPlaceSite;
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::EnumVerbs(IEnumOLEVERB** verbs) {
+    if (verbs) {
+        *verbs = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CTrayControl::Update() {
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::IsUpToDate() {
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::GetUserClassID(CLSID* clsid) {
+    if (!clsid) {
+        return E_POINTER;
+    }
+    *clsid = CLSID_SlideTray;
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::GetUserType(DWORD, LPOLESTR* userType) {
+    if (userType) {
+        *userType = nullptr;
+    }
+    return OLE_S_USEREG;
+}
+
+STDMETHODIMP CTrayControl::SetExtent(DWORD aspect, SIZEL* size) {
+    if (!size) {
+        return E_POINTER;
+    }
+    if (aspect != DVASPECT_CONTENT) {
+        return DV_E_DVASPECT;
+    }
+    m_extent = *size;
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::GetExtent(DWORD aspect, SIZEL* size) {
+    if (!size) {
+        return E_POINTER;
+    }
+    if (aspect != DVASPECT_CONTENT) {
+        return DV_E_DVASPECT;
+    }
+    *size = m_extent;
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::Advise(IAdviseSink*, DWORD* connection) {
+    if (connection) {
+        *connection = 0;
+    }
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+STDMETHODIMP CTrayControl::Unadvise(DWORD) {
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+STDMETHODIMP CTrayControl::EnumAdvise(IEnumSTATDATA** advise) {
+    if (advise) {
+        *advise = nullptr;
+    }
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+STDMETHODIMP CTrayControl::GetMiscStatus(DWORD, DWORD* status) {
+    if (!status) {
+        return E_POINTER;
+    }
+    *status = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+              OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::SetColorScheme(LOGPALETTE*) {
+    return E_NOTIMPL;
+}
+
+// --- IOleWindow / IOleInPlaceObject ----------------------------------------------------------
+
+STDMETHODIMP CTrayControl::GetWindow(HWND* window) {
+    if (!window) {
+        return E_POINTER;
+    }
+    *window = m_view.Window();
+    return *window ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP CTrayControl::ContextSensitiveHelp(BOOL) {
+    return E_NOTIMPL;
+}
+
+// The window goes with in-place activation; a parent destroyed first has taken it already.
+STDMETHODIMP CTrayControl::InPlaceDeactivate() {
+    m_view.Destroy();
+    if (m_inPlaceSite) {
+        IOleInPlaceSite* site = m_inPlaceSite;
+        m_inPlaceSite = nullptr;
+        site->OnInPlaceDeactivate();
+        site->Release();
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::UIDeactivate() {
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::SetObjectRects(LPCRECT position, LPCRECT) {
+    if (!position) {
+        return E_POINTER;
+    }
+    m_view.Move(*position);
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::ReactivateAndUndo() {
+    return E_NOTIMPL;
+}
+
+// --- IDispatch -------------------------------------------------------------------------------
+
+STDMETHODIMP CTrayControl::GetTypeInfoCount(UINT* count) {
+    if (!count) {
+        return E_POINTER;
+    }
+    *count = 0;
+    return S_OK;
+}
+
+STDMETHODIMP CTrayControl::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info) {
+        *info = nullptr;
+    }
+    return DISP_E_BADINDEX;
+}
+
+STDMETHODIMP CTrayControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
+                                         DISPID* dispids) {
+    if (iid != IID_NULL) {
+        return DISP_E_UNKNOWNINTERFACE;
+    }
+    if (!names || !dispids) {
+        return E_POINTER;
+    }
+    if (count == 0) {
+        return S_OK;
+    }
+    // Named arguments are not supported: every name after the member's is unknown.
+    for (UINT i = 0; i < count; ++i) {
+        dispids[i] = DISPID_UNKNOWN;
+    }
+    for (const MemberName& member : kMemberNames) {
+        if (names[0] && ::lstrcmpiW(names[0], member.name) == 0) {
+            dispids[0] = member.dispid;
+            return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+        }
+    }
+    return DISP_E_UNKNOWNNAME;
+}
+
+STDMETHODIMP CTrayControl::Invoke(DISPID dispid, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                                  VARIANT* result, EXCEPINFO*, UINT* badArgument) {
+    if (iid != IID_NULL) {
+        return DISP_E_UNKNOWNINTERFACE;
+    }
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    if (!params) {
+        params = &none;
+    }
+    if (params->cArgs > 0 && !params->rgvarg) {
+        return E_INVALIDARG;
+    }
+    if (IsProperty(dispid)) {
+        if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+            if (params->cArgs != 1) {
+                return DISP_E_BADPARAMCOUNT;
+            }
+            if (params->cNamedArgs > 1 ||
+                (params->cNamedArgs == 1 && (!params->rgdispidNamedArgs ||
+                                             params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))) {
+                return DISP_E_PARAMNOTFOUND;
+            }
+            HRESULT hr = PutProperty(dispid, params->rgvarg[0]);
+            if (FAILED(hr) && badArgument) {
+                *badArgument = 0;
+            }
+            return hr;
+        }
+        if (flags & DISPATCH_PROPERTYGET) {
+            if (params->cArgs != 0) {
+                return DISP_E_BADPARAMCOUNT;
+            }
+            return GetProperty(dispid, result);
+        }
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    if (IsMethod(dispid)) {
+        if (!(flags & DISPATCH_METHOD)) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        if (params->cNamedArgs != 0) {
+            return DISP_E_NONAMEDARGS;
+        }
+        if (params->cArgs != MethodArgumentCount(dispid)) {
+            return DISP_E_BADPARAMCOUNT;
+        }
+        return CallMethod(dispid, params, result, badArgument);
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT CTrayControl::PutProperty(DISPID dispid, const VARIANT& value) {
+    CArgument argument;
+    HRESULT hr = argument.From(value, dispid == DISPID_SLIDETRAY_SELECTIONMODE ? VT_I4 : VT_BOOL);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    bool flag = dispid != DISPID_SLIDETRAY_SELECTIONMODE && V_BOOL(&argument.Value()) != 0;
+    switch (dispid) {
+    case DISPID_SLIDETRAY_SELECTIONMODE:
+        m_selectionMode = V_I4(&argument.Value());
+        break;
+    case DISPID_SLIDETRAY_SHOWFRAMES:
+        m_showFrames = flag;
+        m_view.SetShowFrames(flag);
+        break;
+    case DISPID_SLIDETRAY_REDRAW:
+        m_redraw = flag;
+        m_view.SetRedraw(flag);
+        break;
+    case DISPID_SLIDETRAY_DRAGSOURCE:
+        m_dragSource = flag;
+        break;
+    case DISPID_SLIDETRAY_DROPTARGET:
+        m_dropTarget = flag;
+        break;
+    default:
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    return S_OK;
+}
+
+HRESULT CTrayControl::GetProperty(DISPID dispid, VARIANT* result) {
+    switch (dispid) {
+    case DISPID_SLIDETRAY_SELECTIONMODE:
+        SetResultLong(result, m_selectionMode);
+        return S_OK;
+    case DISPID_SLIDETRAY_SHOWFRAMES:
+        SetResultBool(result, m_showFrames);
+        return S_OK;
+    case DISPID_SLIDETRAY_REDRAW:
+        SetResultBool(result, m_redraw);
+        return S_OK;
+    case DISPID_SLIDETRAY_DRAGSOURCE:
+        SetResultBool(result, m_dragSource);
+        return S_OK;
+    case DISPID_SLIDETRAY_DROPTARGET:
+        SetResultBool(result, m_dropTarget);
+        return S_OK;
+    default:
+        return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+// Arguments arrive last first: rgvarg[cArgs - 1] is the first one.
+HRESULT CTrayControl::CallMethod(DISPID dispid, DISPPARAMS* params, VARIANT* result,
+                                 UINT* badArgument) {
+    CArgument first;
+    CArgument second;
+    static const VARTYPE kNone = VT_EMPTY;
+    VARTYPE types[2] = {kNone, kNone};
+    switch (dispid) {
+    case DISPID_SLIDETRAY_GETITEMPATH:
+    case DISPID_SLIDETRAY_GETITEMLABEL:
+        types[0] = VT_I4;
+        break;
+    case DISPID_SLIDETRAY_SHOWTOOLTIPS:
+        types[0] = VT_BOOL;
+        break;
+    case DISPID_SLIDETRAY_CLEARITEMS:
+        types[0] = VT_I2;
+        types[1] = VT_I2;
+        break;
+    case DISPID_SLIDETRAY_ADDITEM:
+        types[0] = VT_BSTR;
+        types[1] = VT_BSTR;
+        break;
+    default:
+        break;
+    }
+    CArgument* arguments[2] = {&first, &second};
+    for (UINT i = 0; i < params->cArgs; ++i) {
+        UINT position = params->cArgs - 1 - i;
+        HRESULT hr = arguments[i]->From(params->rgvarg[position], types[i]);
+        if (FAILED(hr)) {
+            if (badArgument) {
+                *badArgument = position;
+            }
+            return hr;
+        }
+    }
+
+    switch (dispid) {
+    case DISPID_SLIDETRAY_GETSELECTEDFILES:
+        SetResultLong(result, SelectedFilesHandle());
+        return S_OK;
+    case DISPID_SLIDETRAY_GETITEMPATH:
+    case DISPID_SLIDETRAY_GETITEMLABEL: {
+        LONG index = V_I4(&first.Value());
+        std::string text;
+        if (index >= 0) {
+            if (dispid == DISPID_SLIDETRAY_GETITEMPATH) {
+                m_model->Path(static_cast<size_t>(index), &text);
+            } else {
+                m_model->Label(static_cast<size_t>(index), &text);
+            }
+        }
+        if (result) {
+            BSTR value = ToBstr(text);
+            if (!value) {
+                return E_OUTOFMEMORY;
+            }
+            ::VariantInit(result);
+            V_VT(result) = VT_BSTR;
+            V_BSTR(result) = value;
+        }
+        return S_OK;
+    }
+    case DISPID_SLIDETRAY_CLEARITEMS:
+        m_model->Clear();
+        m_view.ItemsChanged();
+        SetResultLong(result, 0);
+        return S_OK;
+    case DISPID_SLIDETRAY_ADDITEM: {
+        std::string path = ToAnsi(V_BSTR(&first.Value()));
+        if (path.empty()) {
+            SetResultBool(result, false);
+            return S_OK;
+        }
+        // Any thread: the model takes its lock and the window hears of it by a posted message.
+        m_model->Add(path, ToAnsi(V_BSTR(&second.Value())));
+        SetResultBool(result, true);
+        return S_OK;
+    }
+    case DISPID_SLIDETRAY_SHOWTOOLTIPS:
+        m_showToolTips = V_BOOL(&first.Value()) != 0;
+        if (result) {
+            ::VariantInit(result);
+        }
+        return S_OK;
+    default:
+        return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+LONG CTrayControl::SelectedFilesHandle() const {
+    std::vector<std::string> paths = m_model->SelectedPaths();
+    if (paths.empty()) {
+        return 0;
+    }
+    size_t chars = 1;
+    for (const std::string& path : paths) {
+        chars += path.size() + 1;
+    }
+    // Moveable, so that the value is a handle rather than an address: small enough for VT_I4.
+    HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars);
+    if (!memory) {
+        return 0;
+    }
+    // VT_I4 carries the handle: a 64-bit build keeps global handles in the low 32 bits. One
+    // that does not fit a non-negative LONG (so that callers widening with or without sign
+    // get the same handle back) is given up rather than passed on cut short.
+    if (reinterpret_cast<ULONG_PTR>(memory) > 0x7FFFFFFF) {
+        ::GlobalFree(memory);
+        return 0;
+    }
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    if (!drop) {
+        ::GlobalFree(memory);
+        return 0;
+    }
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fNC = FALSE;
+    drop->fWide = FALSE;
+    char* out = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    for (const std::string& path : paths) {
+        memcpy(out, path.c_str(), path.size() + 1);
+        out += path.size() + 1;
+    }
+    *out = '\0';
+    ::GlobalUnlock(memory);
+    return static_cast<LONG>(reinterpret_cast<LONG_PTR>(memory));
+}
+
+// --- IProvideClassInfo2 ----------------------------------------------------------------------
+
+STDMETHODIMP CTrayControl::GetClassInfo(ITypeInfo** info) {
+    if (info) {
+        *info = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CTrayControl::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid) {
+        return E_POINTER;
+    }
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
+        *guid = GUID_NULL;
+        return E_INVALIDARG;
+    }
+    *guid = DIID_SlideTrayEvents;
+    return S_OK;
+}
+
+// --- IConnectionPointContainer ---------------------------------------------------------------
+
+STDMETHODIMP CTrayControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    if (points) {
+        *points = nullptr;
+    }
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CTrayControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+    if (!point) {
+        return E_POINTER;
+    }
+    if (iid != DIID_SlideTrayEvents) {
+        *point = nullptr;
+        return CONNECT_E_NOCONNECTION;
+    }
+    *point = &m_connectionPoint;
+    m_connectionPoint.AddRef();
+    return S_OK;
+}
+
+// --- events ----------------------------------------------------------------------------------
+
+void CTrayControl::OnItemOpen(int index) {
+    // A sink may let go of the control while it handles the event.
+    AddRef();
+    VARIANT argument;
+    ::VariantInit(&argument);
+    V_VT(&argument) = VT_I4;
+    V_I4(&argument) = index;
+    m_connectionPoint.Fire(DISPID_SLIDETRAY_ITEMOPEN, &argument, 1);
+    Release();
+}

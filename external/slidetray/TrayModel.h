@@ -1,0 +1,114 @@
+// The tray's items, their selection and their thumbnails, shared by the UI thread, callers of
+// AddItem on other threads and the thumbnail workers. Every member takes the one lock; the
+// window hears of changes only by posted messages, so no caller ever waits on the UI thread.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Posted to the tray window (its class's private range).
+constexpr UINT kTrayItemsChanged = WM_USER + 1;    // items were added or cleared
+constexpr UINT kTrayThumbnailsReady = WM_USER + 2; // TakeFinished() has cells to repaint
+constexpr UINT kTraySettingsChanged = WM_USER + 3; // a drawing setting changed on another thread
+
+// A finished thumbnail as the window draws it: bottom-up 24-bpp rows, each padded to 4 bytes.
+struct TrayThumbnail {
+    int width = 0;
+    int height = 0;
+    std::vector<BYTE> bits;
+};
+
+// What the window needs to draw one cell.
+struct TrayCell {
+    std::string label;
+    std::shared_ptr<const TrayThumbnail> thumbnail; // null while it is being made
+    bool selected = false;
+};
+
+// One thumbnail for a worker to make.
+struct TrayJob {
+    unsigned generation = 0;
+    size_t index = 0;
+    std::string path;
+};
+
+class CTrayModel {
+public:
+    CTrayModel() = default;
+    CTrayModel(const CTrayModel&) = delete;
+    CTrayModel& operator=(const CTrayModel&) = delete;
+
+    // Appends an item; its thumbnail is queued. Any thread.
+    void Add(const std::string& path, const std::string& label);
+    // Drops every item; thumbnails of the old items that arrive later are thrown away.
+    void Clear();
+    size_t Count() const;
+    bool Path(size_t index, std::string* path) const;
+    bool Label(size_t index, std::string* label) const;
+    // The count and the clear generation together, and the window may be told again.
+    void TakeState(unsigned* generation, size_t* count);
+
+    bool IsSelected(size_t index) const;
+    void Select(size_t index, bool selected);
+    // Selects the items between from and to (both included, either order); with `exclusive`
+    // every other item is deselected.
+    void SelectRange(size_t from, size_t to, bool exclusive);
+    void SelectAll(bool selected);
+    // Full paths of the selected items, in tray order.
+    std::vector<std::string> SelectedPaths() const;
+    // Cells [first, last) of the items as they are now, clipped to the count.
+    std::vector<TrayCell> Cells(size_t first, size_t last) const;
+
+    // The window that hears of changes by kTray* messages; null while there is none.
+    void SetWindow(HWND window);
+    // Posts `message` (one of kTray*) to the window unless one is still on its way.
+    void Notify(UINT message);
+    // The window got `message`: the next Notify of it posts again.
+    void Delivered(UINT message);
+    // Items whose thumbnails arrived since the last call, in the generation `generation`.
+    std::vector<size_t> TakeFinished(unsigned* generation);
+
+    // The items on screen: workers take these first, then the rest in order.
+    void SetVisible(size_t first, size_t last);
+    // Blocks until there is a thumbnail to make (true) or the workers must stop (false).
+    bool NextJob(TrayJob* job);
+    // Stores a made thumbnail unless its item was cleared meanwhile.
+    void Finish(const TrayJob& job, std::shared_ptr<const TrayThumbnail> thumbnail);
+    // Counted before a worker thread starts, so that Stop waits for it too.
+    void WorkerStarting();
+    void WorkerLeft();
+    // Tells the workers to stop after the thumbnail each is making; waits up to timeoutMs for
+    // them to leave. True when they all left.
+    bool Stop(DWORD timeoutMs);
+
+private:
+    enum class State : BYTE { Waiting, Making, Done };
+    struct Item {
+        std::string path;
+        std::string label;
+        std::shared_ptr<const TrayThumbnail> thumbnail;
+        State state = State::Waiting;
+        bool selected = false;
+    };
+    // Bits of m_posted, one per kind of message on its way.
+    static unsigned PostedBit(UINT message) { return 1u << (message - WM_USER); }
+    void NotifyLocked(UINT message);
+    bool PickJobLocked(size_t* index);
+
+    mutable SRWLOCK m_lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE m_workChanged = CONDITION_VARIABLE_INIT;
+    CONDITION_VARIABLE m_workerLeft = CONDITION_VARIABLE_INIT;
+    std::vector<Item> m_items;
+    unsigned m_generation = 0;
+    size_t m_next = 0; // items before it are all taken
+    size_t m_visibleFirst = 0;
+    size_t m_visibleLast = 0;
+    bool m_stopping = false;
+    int m_workers = 0;
+    HWND m_window = nullptr;
+    unsigned m_posted = 0;
+    std::vector<size_t> m_finished;
+};

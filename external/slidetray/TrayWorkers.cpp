@@ -1,0 +1,122 @@
+#include "TrayWorkers.h"
+
+#include "ThumbnailMaker.h"
+
+#include <new>
+#include <utility>
+
+namespace {
+
+// How long Stop waits: a worker finishes the thumbnail it is making first, and a large
+// picture takes a few hundred milliseconds.
+constexpr DWORD kStopTimeoutMs = 3000;
+
+// The engine's top-down 0x00RRGGBB pixels as the bottom-up 24-bpp rows the window draws:
+// a quarter less memory for every thumbnail kept.
+std::shared_ptr<TrayThumbnail> ToTrayThumbnail(const ThumbnailImage& image) {
+    auto thumbnail = std::make_shared<TrayThumbnail>();
+    if (image.width <= 0 || image.height <= 0 ||
+        image.pixels.size() < static_cast<size_t>(image.width) * image.height) {
+        return thumbnail;
+    }
+    size_t stride = (static_cast<size_t>(image.width) * 3 + 3) & ~static_cast<size_t>(3);
+    thumbnail->width = image.width;
+    thumbnail->height = image.height;
+    thumbnail->bits.assign(stride * image.height, 0);
+    for (int y = 0; y < image.height; ++y) {
+        const uint32_t* source = &image.pixels[static_cast<size_t>(y) * image.width];
+        BYTE* row = &thumbnail->bits[stride * (image.height - 1 - y)];
+        for (int x = 0; x < image.width; ++x) {
+            uint32_t pixel = source[x];
+            row[3 * x] = static_cast<BYTE>(pixel);
+            row[3 * x + 1] = static_cast<BYTE>(pixel >> 8);
+            row[3 * x + 2] = static_cast<BYTE>(pixel >> 16);
+        }
+    }
+    return thumbnail;
+}
+
+} // namespace
+
+struct CTrayWorkers::StartInfo {
+    std::shared_ptr<CTrayModel> model;
+    int thumbWidth;
+    int thumbHeight;
+    HMODULE module; // a reference to this DLL that the worker gives back as it exits
+};
+
+CTrayWorkers::CTrayWorkers(std::shared_ptr<CTrayModel> model, int thumbWidth, int thumbHeight)
+    : m_model(std::move(model)), m_thumbWidth(thumbWidth), m_thumbHeight(thumbHeight) {}
+
+CTrayWorkers::~CTrayWorkers() {
+    Stop();
+}
+
+bool CTrayWorkers::Start() {
+    if (m_started) {
+        return true;
+    }
+    SYSTEM_INFO system;
+    ::GetSystemInfo(&system);
+    int count = system.dwNumberOfProcessors < 4 ? static_cast<int>(system.dwNumberOfProcessors) : 4;
+    count = count > 0 ? count : 1;
+    int started = 0;
+    for (int i = 0; i < count; ++i) {
+        // The worker's own reference to this DLL keeps its code mapped even when the DLL is
+        // freed while the worker still finishes a thumbnail.
+        HMODULE module = nullptr;
+        if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                  reinterpret_cast<LPCSTR>(&CTrayWorkers::WorkerMain), &module)) {
+            break;
+        }
+        auto* info = new (std::nothrow) StartInfo{m_model, m_thumbWidth, m_thumbHeight, module};
+        if (!info) {
+            ::FreeLibrary(module);
+            break;
+        }
+        m_model->WorkerStarting();
+        HANDLE thread = ::CreateThread(nullptr, 0, &CTrayWorkers::WorkerMain, info, 0, nullptr);
+        if (!thread) {
+            m_model->WorkerLeft();
+            delete info;
+            ::FreeLibrary(module);
+            break;
+        }
+        ::CloseHandle(thread);
+        ++started;
+    }
+    m_started = started > 0;
+    return m_started;
+}
+
+void CTrayWorkers::Stop() {
+    if (!m_started) {
+        return;
+    }
+    m_model->Stop(kStopTimeoutMs);
+    m_started = false;
+}
+
+DWORD WINAPI CTrayWorkers::WorkerMain(void* param) {
+    HMODULE module = static_cast<StartInfo*>(param)->module;
+    {
+        std::unique_ptr<StartInfo> info(static_cast<StartInfo*>(param));
+        Work(*info);
+    }
+    // Leaves through the system so that no code of this DLL runs after the reference goes.
+    ::FreeLibraryAndExitThread(module, 0);
+    return 0;
+}
+
+void CTrayWorkers::Work(const StartInfo& info) {
+    CTrayModel& model = *info.model;
+    TrayJob job;
+    while (model.NextJob(&job)) {
+        ThumbnailImage image;
+        ThumbnailSource source = ThumbnailSource::Placeholder;
+        // An unreadable file still gives the engine's placeholder picture, which is drawn.
+        MakeThumbnail(job.path.c_str(), info.thumbWidth, info.thumbHeight, &image, &source);
+        model.Finish(job, ToTrayThumbnail(image));
+    }
+    model.WorkerLeft();
+}
