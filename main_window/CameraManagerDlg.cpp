@@ -1,5 +1,8 @@
 #include "main_window/CameraManagerDlg.h"
 
+#include <new>
+
+#include "framework/OleException.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 
@@ -38,6 +41,8 @@ BOOL CCameraManagerDlg::OnInitDialog() {
     SetStatusField(0, IDS_MEMORY_FULL, &m_memoryField);
 
     m_bBusy = FALSE;
+    CreateThumbnailTray();
+    CreateAlbumList();
     // The first refresh starts once the window is up.
     ScheduleAction(ACTION_REFRESH);
     return TRUE;
@@ -52,6 +57,9 @@ void CCameraManagerDlg::RunPendingAction() {
     KillTimer(ID_TIMER_ACTION);
     m_bBusy = TRUE;
     switch (m_nPendingAction) {
+    case ACTION_CLEAR_CAMERA:
+        OnDeleteAll();
+        break;
     case ACTION_REFRESH:
     case ACTION_REFRESH_THEN_GET_ALL:
         RefreshCameraContents();
@@ -71,7 +79,7 @@ void CCameraManagerDlg::OnRefresh() {
 }
 
 void CCameraManagerDlg::RefreshCameraContents() {
-    m_nTrayItemCount = 0;
+    EmptyTray();
     ShowStatusMessage(FALSE);
     SetStatusField(0, IDS_SNAPSHOT_TAKEN, &m_snapshotsField);
     SetStatusField(0, IDS_VIDEO_TAKEN, &m_videosField);
@@ -104,7 +112,7 @@ void CCameraManagerDlg::RefreshCameraContents() {
         }
         break;
     case DOWNLOAD_RESULT_FAILED:
-        m_nTrayItemCount = 0;
+        EmptyTray();
         ShowStatusMessage(TRUE);
         break;
     default:
@@ -112,8 +120,120 @@ void CCameraManagerDlg::RefreshCameraContents() {
     }
 }
 
-void CCameraManagerDlg::OnItemAdded(int /*index*/) {
+BOOL CCameraManagerDlg::CreateThumbnailTray() {
+    const CRect rect(24, 103, 555, 327);
+    if (!m_tray.Create(nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, rect,
+                       this, IDC_THUMBNAIL_TRAY)) {
+        return FALSE;
+    }
+    try {
+        m_tray.SetSelectionMode(-1);
+        m_tray.SetDragSource(FALSE);
+        m_tray.SetDropTarget(FALSE);
+        m_tray.SetShowFrames(FALSE);
+        m_tray.ShowTooltips(FALSE);
+    } catch (CException* e) {
+        e->Delete();
+    }
+    try {
+        m_tray.SetRedraw(TRUE);
+    } catch (CException* e) {
+        e->Delete();
+    }
+    m_tray.UpdateWindow();
+    return TRUE;
+}
+
+BOOL CCameraManagerDlg::CreateAlbumList() {
+    m_pAlbumList = new (std::nothrow) CAlbumList;
+    if (m_pAlbumList == nullptr) {
+        return FALSE;
+    }
+    if (!m_pAlbumList->Create("AlbumListCtlInSnapshot", WS_CHILD, CRect(0, 0, 0, 0), this,
+                              IDC_ALBUM_LIST)) {
+        delete m_pAlbumList;
+        m_pAlbumList = nullptr;
+        return FALSE;
+    }
+    try {
+        m_pAlbumList->SetStyle(1);
+        m_pAlbumList->SetView(4);
+        m_pAlbumList->SetShowNew(FALSE);
+        try {
+            m_pAlbumList->Load();
+        } catch (COleDispatchException* e) {
+            e->Delete();
+        }
+        m_pAlbumList->SetEnabled(TRUE);
+        m_pAlbumList->ShowWindow(SW_SHOW);
+    } catch (CException* e) {
+        // The list stays created; only its set-up stopped.
+        e->ReportError();
+        e->Delete();
+    }
+    return TRUE;
+}
+
+void CCameraManagerDlg::EmptyTray() {
+    try {
+        m_tray.SetRedraw(FALSE);
+        m_tray.ClearItems(0, 0);
+        m_tray.SetRedraw(TRUE);
+    } catch (CException* e) {
+        e->Delete();
+    }
+    m_nTrayItemCount = 0;
+}
+
+// Runs on the download worker thread.
+void CCameraManagerDlg::OnItemAdded(int index) {
+    const CameraItem* item = m_connection.GetItem(index);
+    if (item == nullptr) {
+        return;
+    }
+    try {
+        m_tray.AddItem(item->path, item->label);
+    } catch (CException* e) {
+        e->Delete();
+    }
     ++m_nTrayItemCount;
+}
+
+void CCameraManagerDlg::OnItemOpen(long /*index*/) {}
+
+void CCameraManagerDlg::OnDeleteAll() {
+    if (m_connection.GetTotalCount() == 0) {
+        ShowMessageBox(IDS_ALREADY_EMPTY, MB_ICONINFORMATION);
+        return;
+    }
+    if (ShowMessageBox(IDS_CONFIRM_DELETE_ALL, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    if (m_connection.ClearCamera(this)) {
+        EmptyTray();
+        SetStatusField(0, IDS_SNAPSHOT_TAKEN, &m_snapshotsField);
+        SetStatusField(0, IDS_VIDEO_TAKEN, &m_videosField);
+        SetStatusField(0, IDS_MEMORY_FULL, &m_memoryField);
+        ShowStatusMessage(FALSE);
+        ShowMessageBox(IDS_CAMERA_CLEARED, MB_ICONINFORMATION);
+        return;
+    }
+    if (ShowMessageBox(IDS_CAMERA_NOT_AVAILABLE, MB_RETRYCANCEL | MB_ICONEXCLAMATION) == IDRETRY) {
+        // The whole command, question included, runs again after the usual delay.
+        m_bBusy = FALSE;
+        ScheduleAction(ACTION_CLEAR_CAMERA);
+    } else {
+        ShowStatusMessage(TRUE);
+    }
+}
+
+void CCameraManagerDlg::OnDestroy() {
+    if (m_pAlbumList != nullptr) {
+        m_pAlbumList->DestroyWindow();
+        delete m_pAlbumList;
+        m_pAlbumList = nullptr;
+    }
+    Default();
 }
 
 void CCameraManagerDlg::SetStatusField(int value, UINT labelId, CWnd* field) {

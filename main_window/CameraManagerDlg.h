@@ -8,6 +8,8 @@
 #include "camera/DownloadProgressDlg.h"
 #include "framework/Dialog.h"
 #include "framework/Static.h"
+#include "main_window/AlbumList.h"
+#include "main_window/SlideTray.h"
 #include "resource.h"
 
 // Camera work the action timer runs.
@@ -15,6 +17,9 @@ constexpr int ACTION_NONE = 100;
 constexpr int ACTION_CLEAR_CAMERA = 101;
 constexpr int ACTION_REFRESH = 104;
 constexpr int ACTION_REFRESH_THEN_GET_ALL = 105;
+
+// The tray's event when the user opens an item.
+constexpr DISPID kTrayEventItemOpen = 2;
 
 // The one-shot delay before a pending action runs.
 constexpr UINT_PTR ID_TIMER_ACTION = 101;
@@ -29,6 +34,9 @@ public:
             MapQueryDragIcon(&CCameraManagerDlg::OnQueryDragIcon),
             MapSimple(WM_TIMER, &CCameraManagerDlg::RunPendingAction),
             MapCommand(IDC_REFRESH, &CCameraManagerDlg::OnRefresh),
+            MapCommand(IDC_DELETE_ALL, &CCameraManagerDlg::OnDeleteAll),
+            MapDestroy(&CCameraManagerDlg::OnDestroy),
+            MapEvent(IDC_THUMBNAIL_TRAY, kTrayEventItemOpen, &CCameraManagerDlg::OnItemOpen),
         });
         return &map;
     }
@@ -53,6 +61,17 @@ public:
     // Empties the tray, downloads everything the camera holds, and shows the outcome.
     void RefreshCameraContents();
 
+    // Erases the camera after asking; also the action of ACTION_CLEAR_CAMERA.
+    void OnDeleteAll();
+
+    // The tray in the "Camera Contents" area and the hidden album list; TRUE when created.
+    BOOL CreateThumbnailTray();
+    BOOL CreateAlbumList();
+    // Removes every item from the tray and sets the tray item count to 0.
+    void EmptyTray();
+    // The user opened tray item `index`.
+    void OnItemOpen(long index);
+
     // The download worker reports each downloaded record and the transfer state.
     void OnItemAdded(int index) override;
     void SetTransferIdle(BOOL idle) override { m_bTransferIdle = idle; }
@@ -62,8 +81,11 @@ public:
     int GetPendingAction() const { return m_nPendingAction; }
     int GetTrayItemCount() const { return m_nTrayItemCount; }
     CCameraConnection& GetConnection() { return m_connection; }
+    CSlideTray& GetTray() { return m_tray; }
+    CAlbumList* GetAlbumList() const { return m_pAlbumList; }
 
 protected:
+    void OnDestroy();
     void OnHelpSecondWindow();
     void OnHelpButton();
     HCURSOR OnQueryDragIcon();
@@ -80,4 +102,6 @@ private:
     int m_nTrayItemCount = 0;
     CCameraConnection m_connection;
     CString m_strTitle;
+    CSlideTray m_tray;
+    CAlbumList* m_pAlbumList = nullptr;
 };

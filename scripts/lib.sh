@@ -89,3 +89,15 @@ fotoloft_build() {
     fotoloft_log "building"
     cmake --build "$build" >&2 || fotoloft_die "build failed (see above)" || return 1
 }
+
+# Registers the hosted components (thumbnail tray, album list) built in BIN with the Wine
+# prefix, as their installer would on Windows. Needs wine-env sourced. Registration names the
+# DLL's full path, so it is done again on every run (a clone elsewhere has other paths).
+fotoloft_register_components() {
+    local bin="$1" dll
+    for dll in SlideTray.dll AlbumList.dll; do
+        [[ -f "$bin/$dll" ]] || continue
+        wine regsvr32 /s "$bin/$dll" >/dev/null 2>&1 \
+            || fotoloft_die "registering $dll failed" || return 1
+    done
+}

@@ -30,6 +30,8 @@ inline int PercentFull(size_t used) {
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        static const bool registered = e2e::RegisterComponents();
+        ASSERT_TRUE(registered) << "the components beside the test must register";
         driver.SetString("CameraFolder", camera.Path());
         driver.SetDword("CapacityMB", 1);
         properties.SetString("TempDirectory", downloads.Path());

@@ -5,28 +5,6 @@
 
 namespace e2e {
 
-namespace {
-
-struct WindowSearch {
-    const char* title;
-    HWND except;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND hWnd, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    char cls[64] = "";
-    ::GetClassNameA(hWnd, cls, sizeof cls);
-    if (hWnd != search->except && ::IsWindowVisible(hWnd) && lstrcmpA(cls, "#32770") == 0 &&
-        ui::WindowText(hWnd) == search->title) {
-        search->found = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 Program::Program(const std::string& arguments) {
     const std::string folder = scratch::ExeFolder();
     std::string commandLine = "\"" + folder + "\\Fotoloft.exe\"";
@@ -67,21 +45,19 @@ Program::~Program() {
 }
 
 HWND Program::WaitForWindow(const char* title, DWORD timeoutMs, HWND except) const {
-    WindowSearch search{title, except, nullptr};
+    // Gives up early when the program has ended.
+    HWND found = nullptr;
     ui::WaitUntil(
         [&] {
-            ::EnumThreadWindows(m_process.dwThreadId, FindDialog,
-                                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr || !Running();
+            found = ui::WaitForThreadWindow(m_process.dwThreadId, "#32770", title, 0, except);
+            return found != nullptr || !Running();
         },
         timeoutMs);
-    return search.found;
+    return found;
 }
 
 bool Program::HasWindow(const char* title) const {
-    WindowSearch search{title, nullptr, nullptr};
-    ::EnumThreadWindows(m_process.dwThreadId, FindDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr;
+    return ui::HasThreadWindow(m_process.dwThreadId, "#32770", title);
 }
 
 HWND Program::WaitForMessageBox(const char* caption, HWND mainWindow, DWORD timeoutMs,
@@ -110,6 +86,21 @@ bool Program::Running() const {
 bool Program::CloseAndWait(HWND mainWindow, DWORD timeoutMs) {
     ::PostMessageA(mainWindow, WM_CLOSE, 0, 0);
     return WaitForExit(timeoutMs);
+}
+
+bool RegisterComponents() {
+    bool ok = true;
+    for (const char* name : {"SlideTray.dll", "AlbumList.dll"}) {
+        HMODULE module = ::LoadLibraryA((scratch::ExeFolder() + "\\" + name).c_str());
+        if (module == nullptr) {
+            continue;
+        }
+        auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+            reinterpret_cast<void*>(::GetProcAddress(module, "DllRegisterServer")));
+        ok = reg != nullptr && SUCCEEDED(reg()) && ok;
+        ::FreeLibrary(module);
+    }
+    return ok;
 }
 
 std::string ControlText(HWND dialog, int id) {

@@ -39,6 +39,10 @@ private:
     PROCESS_INFORMATION m_process{};
 };
 
+// Registers the hosted components that lie beside the test executable (as their installer
+// would); true when every one found registered.
+bool RegisterComponents();
+
 std::string ControlText(HWND dialog, int id);
 bool ControlVisible(HWND dialog, int id);
 // Waits until the control shows `expected`; the last text seen goes to *last.

@@ -42,9 +42,9 @@ std::vector<HWND> ThreadWindows(DWORD threadId) {
     return windows;
 }
 
-HWND FindThreadWindow(DWORD threadId, const char* className, const char* title) {
+HWND FindThreadWindow(DWORD threadId, const char* className, const char* title, HWND except) {
     for (HWND hWnd : ThreadWindows(threadId)) {
-        if (!::IsWindowVisible(hWnd)) {
+        if (hWnd == except || !::IsWindowVisible(hWnd)) {
             continue;
         }
         char cls[256] = "";
@@ -63,15 +63,20 @@ HWND FindThreadWindow(DWORD threadId, const char* className, const char* title) 
 } // namespace
 
 HWND WaitForThreadWindow(DWORD threadId, const char* className, const char* title,
-                         DWORD timeoutMs) {
+                         DWORD timeoutMs, HWND except) {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindThreadWindow(threadId, className, title)) != nullptr; },
-              timeoutMs);
+    WaitUntil(
+        [&] { return (found = FindThreadWindow(threadId, className, title, except)) != nullptr; },
+        timeoutMs);
     return found;
 }
 
-HWND WaitForMessageBox(DWORD threadId, const char* caption, DWORD timeoutMs) {
-    return WaitForThreadWindow(threadId, "#32770", caption, timeoutMs);
+bool HasThreadWindow(DWORD threadId, const char* className, const char* title) {
+    return FindThreadWindow(threadId, className, title, nullptr) != nullptr;
+}
+
+HWND WaitForMessageBox(DWORD threadId, const char* caption, DWORD timeoutMs, HWND except) {
+    return WaitForThreadWindow(threadId, "#32770", caption, timeoutMs, except);
 }
 
 std::string MessageBoxText(HWND box) {

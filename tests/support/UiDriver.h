@@ -18,12 +18,16 @@ std::string WindowText(HWND hWnd);
 bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs, DWORD pollMs = 10);
 
 // A visible top-level window of the thread with the class (null: any) and the exact title
-// (null: any); null after the time-out.
+// (null: any), other than `except`; null after the time-out.
 HWND WaitForThreadWindow(DWORD threadId, const char* className, const char* title,
-                         DWORD timeoutMs);
+                         DWORD timeoutMs, HWND except = nullptr);
+// Whether such a window shows now.
+bool HasThreadWindow(DWORD threadId, const char* className, const char* title);
 
-// Waits for a message box of the thread with that caption; returns it or null.
-HWND WaitForMessageBox(DWORD threadId, const char* caption, DWORD timeoutMs);
+// Waits for a message box of the thread with that caption; returns it or null. `except` skips
+// a window with the same caption (the main window of the program).
+HWND WaitForMessageBox(DWORD threadId, const char* caption, DWORD timeoutMs,
+                       HWND except = nullptr);
 // The text of a message box.
 std::string MessageBoxText(HWND box);
 // Presses a button of a dialog or message box (IDOK, IDYES, IDRETRY, ...).

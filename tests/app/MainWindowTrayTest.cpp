@@ -1,0 +1,99 @@
+// The main window with the real tray and album list components, run in this process on a
+// scratch camera: the tray fills in download order and Delete All empties it.
+#include <gtest/gtest.h>
+
+#include "framework/WinApp.h"
+#include "main_window/CameraManagerDlg.h"
+#include "resource.h"
+#include "tests/support/ProgramDriver.h"
+#include "tests/support/ScratchFiles.h"
+#include "tests/support/ScratchRegistry.h"
+#include "tests/support/UiDriver.h"
+
+namespace {
+
+const DWORD kTimeout = 20000;
+const char kTitle[] = "Orvex(r) Fotoloft";
+
+class MainWindowTrayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(e2e::RegisterComponents());
+        AfxEnableControlContainer();
+        driver.SetString("CameraFolder", camera.Path());
+        properties.SetString("TempDirectory", downloads.Path());
+    }
+
+    // Presses `button` of the next message box of the window and returns the box's text.
+    static std::string Answer(DWORD uiThread, HWND main, int button) {
+        HWND box = ui::WaitForMessageBox(uiThread, kTitle, kTimeout, main);
+        if (box == nullptr) {
+            return "(no message box)";
+        }
+        std::string text = ui::MessageBoxText(box);
+        ui::PressButton(box, button);
+        ui::WaitUntil([&] { return !::IsWindow(box); }, kTimeout);
+        return text;
+    }
+
+    scratch::RegistryKey driver{HKEY_CURRENT_USER, "Software\\Orvex\\Kestrel Camera Driver"};
+    scratch::RegistryKey properties{HKEY_CURRENT_USER,
+                                    "SOFTWARE\\Orvex\\Lumora2\\LMShell\\Properties"};
+    scratch::Directory camera{"tray-camera"};
+    scratch::Directory downloads{"tray-downloads"};
+};
+
+}  // namespace
+
+TEST_F(MainWindowTrayTest, RefreshFillsTheTrayInDownloadOrderAndDeleteAllEmptiesIt) {
+    for (const char* name : {"A.JPG", "B.AVI", "C.JPG", "D.JPG", "E.AVI"}) {
+        ASSERT_TRUE(scratch::WriteBytes(camera / name, scratch::JpegHeader(640, 480)));
+    }
+    CWinApp app;
+    CCameraManagerDlg dlg;
+    app.m_pMainWnd = &dlg;
+    const DWORD uiThread = ::GetCurrentThreadId();
+    std::vector<std::string> labels, paths;
+    std::string question, cleared, again;
+    int countAfterRefresh = -1, countAfterDelete = -1;
+    std::string pathAfterDelete = "(unread)";
+    bool fired = false;
+    ui::RunDriven(
+        [&] { return dlg.DoModal(); }, kTitle,
+        [&](HWND main) {
+            HWND snapshots = ::GetDlgItem(main, IDC_SNAPSHOTS_FIELD);
+            if (!ui::WaitUntil([&] { return ui::WindowText(snapshots) == "3 Snapshots Taken"; },
+                               kTimeout)) {
+                return;
+            }
+            countAfterRefresh = dlg.GetTrayItemCount();
+            for (long i = 0; i < 6; ++i) {
+                labels.push_back(static_cast<const char*>(dlg.GetTray().GetItemLabel(i)));
+                paths.push_back(static_cast<const char*>(dlg.GetTray().GetItemPath(i)));
+            }
+            ::PostMessageA(::GetDlgItem(main, IDC_DELETE_ALL), BM_CLICK, 0, 0);
+            question = Answer(uiThread, main, IDYES);
+            cleared = Answer(uiThread, main, IDOK);
+            countAfterDelete = dlg.GetTrayItemCount();
+            pathAfterDelete = static_cast<const char*>(dlg.GetTray().GetItemPath(0));
+            ::PostMessageA(::GetDlgItem(main, IDC_DELETE_ALL), BM_CLICK, 0, 0);
+            again = Answer(uiThread, main, IDOK);
+            ui::PressButton(main, IDOK);
+        },
+        kTimeout * 3, &fired);
+    EXPECT_FALSE(fired);
+
+    EXPECT_EQ(5, countAfterRefresh);
+    const std::vector<std::string> expectedLabels = {"Snapshot 1", "Video 1", "Snapshot 3",
+                                                     "Snapshot 4", "Video 2", ""};
+    EXPECT_EQ(expectedLabels, labels);
+    ASSERT_EQ(6u, paths.size());
+    EXPECT_EQ(downloads / "Snapshot0001.avi", paths[1]);
+    EXPECT_EQ("", paths[5]) << "no sixth item";
+    EXPECT_EQ("Are you sure you want to delete all snapshots and videos in the camera?", question);
+    EXPECT_EQ("Camera memory is empty now", cleared);
+    EXPECT_EQ(0, countAfterDelete);
+    EXPECT_EQ("", pathAfterDelete) << "the tray is empty after the erase";
+    EXPECT_EQ("Camera Memory is Already Empty", again);
+    EXPECT_EQ("", scratch::ListFiles(camera.Path()));
+}
