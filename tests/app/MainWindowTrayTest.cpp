@@ -56,6 +56,8 @@ TEST_F(MainWindowTrayTest, RefreshFillsTheTrayInDownloadOrderAndDeleteAllEmpties
     std::vector<std::string> labels, paths;
     std::string question, cleared, again;
     int countAfterRefresh = -1, countAfterDelete = -1;
+    std::string albumListName;
+    HWND albumList = nullptr;
     std::string pathAfterDelete = "(unread)";
     bool fired = false;
     ui::RunDriven(
@@ -67,6 +69,8 @@ TEST_F(MainWindowTrayTest, RefreshFillsTheTrayInDownloadOrderAndDeleteAllEmpties
                 return;
             }
             countAfterRefresh = dlg.GetTrayItemCount();
+            albumList = ::GetDlgItem(main, IDC_ALBUM_LIST);
+            albumListName = ui::WindowText(albumList);
             for (long i = 0; i < 6; ++i) {
                 labels.push_back(static_cast<const char*>(dlg.GetTray().GetItemLabel(i)));
                 paths.push_back(static_cast<const char*>(dlg.GetTray().GetItemPath(i)));
@@ -84,6 +88,9 @@ TEST_F(MainWindowTrayTest, RefreshFillsTheTrayInDownloadOrderAndDeleteAllEmpties
     EXPECT_FALSE(fired);
 
     EXPECT_EQ(5, countAfterRefresh);
+    EXPECT_EQ("AlbumListCtlInSnapshot", albumListName) << "the hidden album list exists";
+    EXPECT_EQ(nullptr, dlg.GetAlbumList()) << "destroyed with the window";
+    EXPECT_FALSE(::IsWindow(albumList));
     const std::vector<std::string> expectedLabels = {"Snapshot 1", "Video 1", "Snapshot 3",
                                                      "Snapshot 4", "Video 2", ""};
     EXPECT_EQ(expectedLabels, labels);
