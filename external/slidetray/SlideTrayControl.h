@@ -42,6 +42,13 @@ enum SlideTrayDispid {
     DISPID_SLIDETRAY_SHOWTOOLTIPS = 43,      // method (VT_BOOL) -> nothing
 };
 
+// Diagnostic members outside the program's table, for benchmarks and tests.
+enum SlideTrayDiagnosticDispid {
+    // property get, VT_I4, read-only: how many items have their thumbnail made (a placeholder
+    // for an unreadable file counts), whether or not the window has drawn it yet.
+    DISPID_SLIDETRAY_THUMBNAILSREADY = 1000,
+};
+
 // Events, on DIID_SlideTrayEvents.
 enum SlideTrayEventDispid {
     // (VT_I4 index): the user opened an item (double-click, or Enter on the focused item);

@@ -27,6 +27,7 @@ const MemberName kMemberNames[] = {
     {L"AddItem", DISPID_SLIDETRAY_ADDITEM},
     {L"GetItemLabel", DISPID_SLIDETRAY_GETITEMLABEL},
     {L"ShowToolTips", DISPID_SLIDETRAY_SHOWTOOLTIPS},
+    {L"ThumbnailsReady", DISPID_SLIDETRAY_THUMBNAILSREADY},
 };
 
 // Holds a VARIANT coerced from an argument and clears it at the end of the scope.
@@ -85,6 +86,7 @@ bool IsProperty(DISPID dispid) {
     case DISPID_SLIDETRAY_REDRAW:
     case DISPID_SLIDETRAY_DRAGSOURCE:
     case DISPID_SLIDETRAY_DROPTARGET:
+    case DISPID_SLIDETRAY_THUMBNAILSREADY:
         return true;
     default:
         return false;
@@ -523,6 +525,9 @@ STDMETHODIMP CTrayControl::Invoke(DISPID dispid, REFIID iid, LCID, WORD flags, D
     }
     if (IsProperty(dispid)) {
         if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+            if (dispid == DISPID_SLIDETRAY_THUMBNAILSREADY) {
+                return DISP_E_MEMBERNOTFOUND; // read-only
+            }
             if (params->cArgs != 1) {
                 return DISP_E_BADPARAMCOUNT;
             }
@@ -608,6 +613,11 @@ HRESULT CTrayControl::GetProperty(DISPID dispid, VARIANT* result) {
     case DISPID_SLIDETRAY_DROPTARGET:
         SetResultBool(result, m_dropTarget);
         return S_OK;
+    case DISPID_SLIDETRAY_THUMBNAILSREADY: {
+        size_t ready = m_model->ReadyCount();
+        SetResultLong(result, ready > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<LONG>(ready));
+        return S_OK;
+    }
     default:
         return DISP_E_MEMBERNOTFOUND;
     }

@@ -34,6 +34,7 @@ void CTrayModel::Clear() {
     std::vector<Item>().swap(m_items);
     m_finished.clear();
     m_next = 0;
+    m_ready = 0;
     ++m_generation;
     NotifyLocked(kTrayItemsChanged);
 }
@@ -157,6 +158,11 @@ std::vector<size_t> CTrayModel::TakeFinished(unsigned* generation) {
     return finished;
 }
 
+size_t CTrayModel::ReadyCount() const {
+    CLockGuard guard(&m_lock);
+    return m_ready;
+}
+
 void CTrayModel::SetVisible(size_t first, size_t last) {
     CLockGuard guard(&m_lock);
     m_visibleFirst = first;
@@ -208,6 +214,7 @@ void CTrayModel::Finish(const TrayJob& job, std::shared_ptr<const TrayThumbnail>
     Item& item = m_items[job.index];
     item.thumbnail = std::move(thumbnail);
     item.state = State::Done;
+    ++m_ready;
     m_finished.push_back(job.index);
     NotifyLocked(kTrayThumbnailsReady);
 }

@@ -70,6 +70,8 @@ public:
     void Delivered(UINT message);
     // Items whose thumbnails arrived since the last call, in the generation `generation`.
     std::vector<size_t> TakeFinished(unsigned* generation);
+    // How many of the items have their thumbnail stored.
+    size_t ReadyCount() const;
 
     // The items on screen: workers take these first, then the rest in order.
     void SetVisible(size_t first, size_t last);
@@ -111,4 +113,5 @@ private:
     HWND m_window = nullptr;
     unsigned m_posted = 0;
     std::vector<size_t> m_finished;
+    size_t m_ready = 0; // items in State::Done
 };

@@ -468,6 +468,84 @@ TEST_F(TrayTest, AddItemFromAnotherThreadWhileTheUiThreadPumps) {
     EXPECT_GT(m_host.ScrollMax(), 0);
 }
 
+// The diagnostic count a benchmark polls to know when every thumbnail is made.
+TEST_F(TrayTest, ThumbnailsReadyCountsMadeThumbnailsOfTheCurrentItems) {
+    auto ready = [this] {
+        VARIANT result;
+        ::VariantInit(&result);
+        HRESULT hr =
+            m_host.Call(DISPID_SLIDETRAY_THUMBNAILSREADY, DISPATCH_PROPERTYGET, {}, &result);
+        LONG count = (SUCCEEDED(hr) && V_VT(&result) == VT_I4) ? V_I4(&result) : -1;
+        ::VariantClear(&result);
+        return count;
+    };
+    LPOLESTR name = const_cast<LPOLESTR>(L"thumbnailsready");
+    DISPID dispid = 0;
+    EXPECT_EQ(S_OK,
+              m_host.Dispatch()->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &dispid));
+    EXPECT_EQ(DISPID_SLIDETRAY_THUMBNAILSREADY, dispid);
+    EXPECT_EQ(0, ready()) << "an empty tray has thumbnails";
+
+    // Real pictures and missing files (placeholders) both count once made.
+    ASSERT_TRUE(WriteBmp(m_pictures / "real.bmp", 320, 240, 0x3060A0));
+    ASSERT_TRUE(WriteBmp(m_pictures / "large.bmp", 2400, 1800, 0xA06030));
+    const std::vector<std::string> paths = {m_pictures / "real.bmp", m_pictures / "missing1.jpg",
+                                            m_pictures / "large.bmp", m_pictures / "real.bmp",
+                                            m_pictures / "missing2.jpg"};
+    for (const std::string& path : paths) {
+        ASSERT_TRUE(m_host.AddItem(path, "item"));
+    }
+    const LONG total = static_cast<LONG>(paths.size());
+    LONG last = 0;
+    bool steady = true;
+    bool made = PumpUntil(
+        [&] {
+            LONG now = ready();
+            steady = steady && now >= last && now <= total;
+            last = now;
+            return now == total;
+        },
+        20000);
+    EXPECT_TRUE(made) << "expected " << total << " thumbnails made, got " << last;
+    EXPECT_TRUE(steady) << "the count went down or past the item count";
+    PumpFor(100);
+    EXPECT_EQ(total, ready()) << "the count moved after every thumbnail was made";
+
+    struct Refused {
+        const char* what;
+        WORD flags;
+        std::vector<VARIANT> arguments;
+        HRESULT expected;
+    };
+    const Refused refused[] = {
+        {"put", DISPATCH_PROPERTYPUT, {Long(0)}, DISP_E_MEMBERNOTFOUND},
+        {"get with an argument", DISPATCH_PROPERTYGET, {Long(0)}, DISP_E_BADPARAMCOUNT},
+        {"called as a method", DISPATCH_METHOD, {}, DISP_E_MEMBERNOTFOUND},
+    };
+    for (const Refused& call : refused) {
+        VARIANT result;
+        ::VariantInit(&result);
+        EXPECT_EQ(Hex(call.expected),
+                  Hex(m_host.Call(DISPID_SLIDETRAY_THUMBNAILSREADY, call.flags, call.arguments,
+                                  &result)))
+            << call.what;
+        ::VariantClear(&result);
+    }
+    EXPECT_EQ(total, ready()) << "a refused call changed the count";
+
+    // Thumbnails of cleared items, even those still being made, no longer count.
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(m_host.AddItem(m_pictures / "large.bmp", "old"));
+    }
+    EXPECT_EQ(0, m_host.ClearItems());
+    EXPECT_EQ(0, ready()) << "the count outlived ClearItems";
+    ASSERT_TRUE(m_host.AddItem(m_pictures / "real.bmp", "new"));
+    EXPECT_TRUE(PumpUntil([&] { return ready() == 1; }, 20000))
+        << "expected 1 thumbnail made after clearing, got " << ready();
+    PumpFor(800);
+    EXPECT_EQ(1, ready()) << "a cleared item's thumbnail was counted";
+}
+
 TEST_F(TrayTest, SelectedFilesComeAsADropFilesBlock) {
     EXPECT_EQ(0, m_host.SelectedFiles()) << "nothing is selected in an empty tray";
     std::vector<std::string> paths = AddNamedItems(6);
