@@ -3,10 +3,15 @@
 #include <olectl.h>
 
 #include "AlbumListControl.h"
-#include "AlbumListModule.h"
+#include "ComServer.h"
+#include "DispatchArguments.h"
+#include "ExclusiveLock.h"
 #include "GalleryFolders.h"
 
 namespace albumlist {
+
+using olecontrol::CVariant;
+using Lock = olecontrol::CExclusiveLock;
 
 namespace {
 
@@ -20,89 +25,25 @@ const int kDroppedListHeight = 200;
 // tells one from the other.
 const long kPositionBase = 0x10000;
 
-// Exclusive hold of an SRW lock for a scope.
-class Lock {
-public:
-    explicit Lock(SRWLOCK& lock) : m_lock(lock) { ::AcquireSRWLockExclusive(&m_lock); }
-    ~Lock() { ::ReleaseSRWLockExclusive(&m_lock); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    SRWLOCK& m_lock;
-};
-
-// A VARIANT cleared at scope end.
-class Variant {
-public:
-    Variant() { ::VariantInit(&m_value); }
-    ~Variant() { ::VariantClear(&m_value); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    VARIANT* Get() { return &m_value; }
-    VARIANT* operator->() { return &m_value; }
-
-private:
-    VARIANT m_value;
-};
-
-// Argument `position` (0: the first the caller wrote) converted to type; the arguments
-// arrive last first.
-HRESULT ArgumentAs(DISPPARAMS* params, UINT position, VARTYPE type, VARIANT* value,
+// Argument position (0: the first the caller wrote) as type; the album list answers any
+// argument it cannot coerce with DISP_E_TYPEMISMATCH.
+HRESULT ArgumentAs(DISPPARAMS* params, UINT position, VARTYPE type, CVariant* value,
                    UINT* badArgument) {
-    UINT index = params->cArgs - 1 - position;
-    if (FAILED(::VariantChangeType(value, &params->rgvarg[index], 0, type))) {
-        if (badArgument != nullptr) {
-            *badArgument = index;
-        }
-        return DISP_E_TYPEMISMATCH;
-    }
-    return S_OK;
-}
-
-std::wstring BstrText(BSTR text) {
-    return std::wstring(text != nullptr ? text : L"", ::SysStringLen(text));
-}
-
-HRESULT ReturnLong(VARIANT* result, long value) {
-    if (result != nullptr) {
-        V_VT(result) = VT_I4;
-        V_I4(result) = value;
-    }
-    return S_OK;
-}
-
-HRESULT ReturnBool(VARIANT* result, BOOL value) {
-    if (result != nullptr) {
-        V_VT(result) = VT_BOOL;
-        V_BOOL(result) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    }
-    return S_OK;
-}
-
-HRESULT ReturnText(VARIANT* result, const std::wstring& text) {
-    if (result == nullptr) {
-        return S_OK;
-    }
-    BSTR copy = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    if (copy == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    V_VT(result) = VT_BSTR;
-    V_BSTR(result) = copy;
-    return S_OK;
+    return FAILED(olecontrol::CoerceArgument(*params, position, type, value, badArgument))
+               ? DISP_E_TYPEMISMATCH
+               : S_OK;
 }
 
 // The control window's class, registered once per load of the DLL (which unregisters it).
 bool RegisterWindowClass(WNDPROC windowProc) {
     WNDCLASSEXW existing = {sizeof(existing)};
-    if (::GetClassInfoExW(ModuleInstance(), kWindowClass, &existing)) {
+    if (::GetClassInfoExW(olecontrol::ModuleInstance(), kWindowClass, &existing)) {
         return true;
     }
     WNDCLASSEXW wc = {sizeof(wc)};
     wc.lpfnWndProc = windowProc;
-    wc.cbWndExtra = sizeof(LONG_PTR);  // the object; the user-data slot stays the host's
-    wc.hInstance = ModuleInstance();
+    wc.cbWndExtra = sizeof(LONG_PTR); // the object; the user-data slot stays the host's
+    wc.hInstance = olecontrol::ModuleInstance();
     wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kWindowClass;
@@ -111,199 +52,23 @@ bool RegisterWindowClass(WNDPROC windowProc) {
 
 } // namespace
 
-// --- CEventPoint ----------------------------------------------------------------------
-
-CEventPoint::CEventPoint(CAlbumListObject& owner) : m_owner(owner) {}
-
-CEventPoint::~CEventPoint() {
-    for (auto& sink : m_sinks) {
-        sink.second->Release();
-    }
-}
-
-STDMETHODIMP CEventPoint::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
-        *object = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CEventPoint::AddRef() {
-    return m_owner.AddRef();
-}
-
-STDMETHODIMP_(ULONG) CEventPoint::Release() {
-    return m_owner.Release();
-}
-
-STDMETHODIMP CEventPoint::GetConnectionInterface(IID* iid) {
-    if (iid == nullptr) {
-        return E_POINTER;
-    }
-    *iid = DIID_AlbumListEvents;
-    return S_OK;
-}
-
-STDMETHODIMP CEventPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
-    if (container == nullptr) {
-        return E_POINTER;
-    }
-    *container = &m_owner;
-    m_owner.AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP CEventPoint::Advise(IUnknown* sink, DWORD* cookie) {
-    if (sink == nullptr || cookie == nullptr) {
-        return E_POINTER;
-    }
-    *cookie = 0;
-    IDispatch* dispatch = nullptr;
-    if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))) ||
-        dispatch == nullptr) {
-        return CONNECT_E_CANNOTCONNECT;
-    }
-    Lock lock(m_lock);
-    *cookie = m_nextCookie++;
-    m_sinks.emplace_back(*cookie, dispatch);
-    return S_OK;
-}
-
-STDMETHODIMP CEventPoint::Unadvise(DWORD cookie) {
-    IDispatch* dispatch = nullptr;
-    {
-        Lock lock(m_lock);
-        for (auto it = m_sinks.begin(); it != m_sinks.end(); ++it) {
-            if (it->first == cookie) {
-                dispatch = it->second;
-                m_sinks.erase(it);
-                break;
-            }
-        }
-    }
-    if (dispatch == nullptr) {
-        return CONNECT_E_NOCONNECTION;
-    }
-    dispatch->Release();
-    return S_OK;
-}
-
-STDMETHODIMP CEventPoint::EnumConnections(IEnumConnections** connections) {
-    if (connections != nullptr) {
-        *connections = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
 // --- CAlbumListObject: identity and lifetime ------------------------------------------
 
-CAlbumListObject::CAlbumListObject() : m_eventPoint(*this) {
-    LockModule();
+CAlbumListObject::CAlbumListObject()
+    : olecontrol::COleControlBase(CLSID_AlbumList, DIID_AlbumListEvents) {
     Reload();
 }
 
 CAlbumListObject::~CAlbumListObject() {
     DestroyOwnWindow();
-    if (m_site != nullptr) {
-        m_site->Release();
-    }
-    UnlockModule();
-}
-
-STDMETHODIMP CAlbumListObject::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    if (riid == IID_IUnknown || riid == IID_IOleObject) {
-        *object = static_cast<IOleObject*>(this);
-    } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject) {
-        *object = static_cast<IOleInPlaceObject*>(this);
-    } else if (riid == IID_IDispatch) {
-        *object = static_cast<IDispatch*>(this);
-    } else if (riid == IID_IConnectionPointContainer) {
-        *object = static_cast<IConnectionPointContainer*>(this);
-    } else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2) {
-        *object = static_cast<IProvideClassInfo2*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CAlbumListObject::AddRef() {
-    return static_cast<ULONG>(::InterlockedIncrement(&m_refs));
-}
-
-STDMETHODIMP_(ULONG) CAlbumListObject::Release() {
-    LONG refs = ::InterlockedDecrement(&m_refs);
-    if (refs == 0) {
-        delete this;
-    }
-    return static_cast<ULONG>(refs);
 }
 
 // --- IOleObject ---------------------------------------------------------------------
-
-STDMETHODIMP CAlbumListObject::SetClientSite(IOleClientSite* site) {
-    if (site != nullptr) {
-        site->AddRef();
-    }
-    if (m_site != nullptr) {
-        m_site->Release();
-    }
-    m_site = site;
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::GetClientSite(IOleClientSite** site) {
-    if (site == nullptr) {
-        return E_POINTER;
-    }
-    *site = m_site;
-    if (m_site != nullptr) {
-        m_site->AddRef();
-    }
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::SetHostNames(LPCOLESTR, LPCOLESTR) {
-    return S_OK;
-}
 
 STDMETHODIMP CAlbumListObject::Close(DWORD) {
     DestroyOwnWindow();
     m_inPlaceActive = false;
     return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::SetMoniker(DWORD, IMoniker*) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CAlbumListObject::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
-    if (moniker != nullptr) {
-        *moniker = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CAlbumListObject::InitFromData(IDataObject*, BOOL, DWORD) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CAlbumListObject::GetClipboardData(DWORD, IDataObject** data) {
-    if (data != nullptr) {
-        *data = nullptr;
-    }
-    return E_NOTIMPL;
 }
 
 STDMETHODIMP CAlbumListObject::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG,
@@ -315,11 +80,7 @@ STDMETHODIMP CAlbumListObject::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSi
     case OLEIVERB_UIACTIVATE:
         return Activate(activeSite, parent, position);
     case OLEIVERB_HIDE: {
-        HWND window = nullptr;
-        {
-            Lock lock(m_lock);
-            window = m_window;
-        }
+        HWND window = ControlWindow();
         if (window != nullptr) {
             ::ShowWindow(window, SW_HIDE);
         }
@@ -330,88 +91,19 @@ STDMETHODIMP CAlbumListObject::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSi
     }
 }
 
-STDMETHODIMP CAlbumListObject::EnumVerbs(IEnumOLEVERB** verbs) {
-    if (verbs != nullptr) {
-        *verbs = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CAlbumListObject::Update() {
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::IsUpToDate() {
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::GetUserClassID(CLSID* clsid) {
-    if (clsid == nullptr) {
-        return E_POINTER;
-    }
-    *clsid = CLSID_AlbumList;
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::GetUserType(DWORD, LPOLESTR* type) {
-    if (type != nullptr) {
-        *type = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CAlbumListObject::SetExtent(DWORD, SIZEL*) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CAlbumListObject::GetExtent(DWORD, SIZEL*) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CAlbumListObject::Advise(IAdviseSink*, DWORD* connection) {
-    if (connection != nullptr) {
-        *connection = 0;
-    }
-    return OLE_E_ADVISENOTSUPPORTED;
-}
-
-STDMETHODIMP CAlbumListObject::Unadvise(DWORD) {
-    return OLE_E_ADVISENOTSUPPORTED;
-}
-
-STDMETHODIMP CAlbumListObject::EnumAdvise(IEnumSTATDATA** advise) {
-    if (advise != nullptr) {
-        *advise = nullptr;
-    }
-    return OLE_E_ADVISENOTSUPPORTED;
-}
-
-STDMETHODIMP CAlbumListObject::GetMiscStatus(DWORD, DWORD* status) {
-    if (status == nullptr) {
-        return E_POINTER;
-    }
-    *status = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INSIDEOUT |
-              OLEMISC_SETCLIENTSITEFIRST | OLEMISC_CANTLINKINSIDE;
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::SetColorScheme(LOGPALETTE*) {
-    return E_NOTIMPL;
-}
-
 // --- IOleInPlaceObject --------------------------------------------------------------
 
-STDMETHODIMP CAlbumListObject::GetWindow(HWND* window) {
-    if (window == nullptr) {
-        return E_POINTER;
-    }
+HWND CAlbumListObject::ControlWindow() {
     Lock lock(m_lock);
-    *window = m_window;
-    return m_window != nullptr ? S_OK : E_FAIL;
+    return m_window;
 }
 
-STDMETHODIMP CAlbumListObject::ContextSensitiveHelp(BOOL) {
-    return E_NOTIMPL;
+void CAlbumListObject::MoveControlWindow(const RECT& position) {
+    HWND window = ControlWindow();
+    if (window != nullptr) {
+        ::MoveWindow(window, position.left, position.top, position.right - position.left,
+                     position.bottom - position.top, TRUE);
+    }
 }
 
 STDMETHODIMP CAlbumListObject::InPlaceDeactivate() {
@@ -420,95 +112,22 @@ STDMETHODIMP CAlbumListObject::InPlaceDeactivate() {
         return S_OK;
     }
     m_inPlaceActive = false;
-    IOleInPlaceSite* site = nullptr;
-    if (m_site != nullptr &&
-        SUCCEEDED(m_site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&site))) &&
-        site != nullptr) {
+    IOleInPlaceSite* site = olecontrol::InPlaceSiteOf(ClientSite());
+    if (site != nullptr) {
         site->OnInPlaceDeactivate();
         site->Release();
     }
     return S_OK;
 }
 
-STDMETHODIMP CAlbumListObject::UIDeactivate() {
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::SetObjectRects(LPCRECT position, LPCRECT) {
-    if (position == nullptr) {
-        return E_POINTER;
-    }
-    HWND window = nullptr;
-    {
-        Lock lock(m_lock);
-        window = m_window;
-    }
-    if (window != nullptr) {
-        ::MoveWindow(window, position->left, position->top, position->right - position->left,
-                     position->bottom - position->top, TRUE);
-    }
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::ReactivateAndUndo() {
-    return E_NOTIMPL;
-}
-
-// --- IConnectionPointContainer, IProvideClassInfo2 -----------------------------------
-
-STDMETHODIMP CAlbumListObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (points != nullptr) {
-        *points = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CAlbumListObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
-    if (point == nullptr) {
-        return E_POINTER;
-    }
-    if (riid != DIID_AlbumListEvents) {
-        *point = nullptr;
-        return CONNECT_E_NOCONNECTION;
-    }
-    *point = &m_eventPoint;
-    m_eventPoint.AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::GetClassInfo(ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CAlbumListObject::GetGUID(DWORD kind, GUID* guid) {
-    if (guid == nullptr) {
-        return E_POINTER;
-    }
-    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
-        return E_INVALIDARG;
-    }
-    *guid = DIID_AlbumListEvents;
-    return S_OK;
-}
-
 // --- Window ---------------------------------------------------------------------------
 
 HRESULT CAlbumListObject::Activate(IOleClientSite* activeSite, HWND parent, LPCRECT position) {
-    {
-        Lock lock(m_lock);
-        if (m_window != nullptr) {
-            return S_OK;
-        }
+    if (ControlWindow() != nullptr) {
+        return S_OK;
     }
-    IOleClientSite* clientSite = activeSite != nullptr ? activeSite : m_site;
-    IOleInPlaceSite* site = nullptr;
-    if (clientSite == nullptr ||
-        FAILED(clientSite->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&site)))) {
-        site = nullptr;
-    }
+    IOleInPlaceSite* site =
+        olecontrol::InPlaceSiteOf(activeSite != nullptr ? activeSite : ClientSite());
     RECT rect = {};
     bool placed = position != nullptr;
     if (placed) {
@@ -519,17 +138,7 @@ HRESULT CAlbumListObject::Activate(IOleClientSite* activeSite, HWND parent, LPCR
         site->GetWindow(&parent);
     }
     if (site != nullptr && !placed) {
-        IOleInPlaceFrame* frame = nullptr;
-        IOleInPlaceUIWindow* document = nullptr;
-        RECT clip;
-        OLEINPLACEFRAMEINFO frameInfo = {sizeof(frameInfo)};
-        placed = SUCCEEDED(site->GetWindowContext(&frame, &document, &rect, &clip, &frameInfo));
-        if (frame != nullptr) {
-            frame->Release();
-        }
-        if (document != nullptr) {
-            document->Release();
-        }
+        placed = olecontrol::SitePosition(site, &rect);
     }
     HRESULT hr = S_OK;
     if (parent == nullptr || !placed) {
@@ -549,7 +158,7 @@ HRESULT CAlbumListObject::Activate(IOleClientSite* activeSite, HWND parent, LPCR
     HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"",
                                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
                                     rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
-                                    ModuleInstance(), this);
+                                    olecontrol::ModuleInstance(), this);
     if (window == nullptr) {
         if (site != nullptr) {
             site->Release();
@@ -558,10 +167,11 @@ HRESULT CAlbumListObject::Activate(IOleClientSite* activeSite, HWND parent, LPCR
     }
     RECT client;
     ::GetClientRect(window, &client);
-    m_combo = ::CreateWindowExW(
-        0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, 0,
-        0, client.right, client.bottom + kDroppedListHeight, window,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboId)), ModuleInstance(), nullptr);
+    m_combo = ::CreateWindowExW(0, L"COMBOBOX", L"",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST,
+                                0, 0, client.right, client.bottom + kDroppedListHeight, window,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kComboId)),
+                                olecontrol::ModuleInstance(), nullptr);
     if (m_combo == nullptr) {
         ::DestroyWindow(window);
         if (site != nullptr) {
@@ -785,21 +395,6 @@ void CAlbumListObject::SelectByName(const std::wstring& name) {
 
 // --- IDispatch ------------------------------------------------------------------------
 
-STDMETHODIMP CAlbumListObject::GetTypeInfoCount(UINT* count) {
-    if (count == nullptr) {
-        return E_POINTER;
-    }
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return DISP_E_BADINDEX;
-}
-
 STDMETHODIMP CAlbumListObject::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* dispids) {
     for (UINT i = 0; dispids != nullptr && i < count; ++i) {
         dispids[i] = DISPID_UNKNOWN;
@@ -824,7 +419,7 @@ STDMETHODIMP CAlbumListObject::Invoke(DISPID dispid, REFIID riid, LCID, WORD fla
             (params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)) {
             return DISP_E_PARAMNOTFOUND;
         }
-        return PutProperty(dispid, &params->rgvarg[0], badArgument);
+        return PutProperty(dispid, params, badArgument);
     }
     if (params->cNamedArgs != 0) {
         return DISP_E_NONAMEDARGS;
@@ -854,7 +449,7 @@ STDMETHODIMP CAlbumListObject::Invoke(DISPID dispid, REFIID riid, LCID, WORD fla
         Reload();
         return S_OK;
     case DISPID_ALBUMLIST_LOAD:
-        return ReturnBool(result, Reload() ? TRUE : FALSE);
+        return olecontrol::SetResultBool(result, Reload());
     case DISPID_ALBUMLIST_GETFIRSTPOSITION:
     case DISPID_ALBUMLIST_GETNEXTPOSITION:
         return GetPosition(dispid, params, result, badArgument);
@@ -871,7 +466,7 @@ STDMETHODIMP CAlbumListObject::Invoke(DISPID dispid, REFIID riid, LCID, WORD fla
     }
 }
 
-HRESULT CAlbumListObject::PutProperty(DISPID dispid, VARIANT* value, UINT* badArgument) {
+HRESULT CAlbumListObject::PutProperty(DISPID dispid, DISPPARAMS* params, UINT* badArgument) {
     VARTYPE type = VT_EMPTY;
     switch (dispid) {
     case DISPID_ALBUMLIST_ENABLED:
@@ -891,34 +486,32 @@ HRESULT CAlbumListObject::PutProperty(DISPID dispid, VARIANT* value, UINT* badAr
     default:
         return DISP_E_MEMBERNOTFOUND;
     }
-    Variant converted;
-    if (FAILED(::VariantChangeType(converted.Get(), value, 0, type))) {
-        if (badArgument != nullptr) {
-            *badArgument = 0;
-        }
-        return DISP_E_TYPEMISMATCH;
+    CVariant converted;
+    HRESULT hr = ArgumentAs(params, 0, type, &converted, badArgument);
+    if (FAILED(hr)) {
+        return hr;
     }
     if (dispid == DISPID_ALBUMLIST_GALLERY) {
-        SelectByName(BstrText(V_BSTR(converted.Get())));
+        SelectByName(olecontrol::WideText(V_BSTR(&converted.Value())));
         return S_OK;
     }
     {
         Lock lock(m_lock);
         switch (dispid) {
         case DISPID_ALBUMLIST_ENABLED:
-            m_enabled = V_BOOL(converted.Get()) != VARIANT_FALSE;
+            m_enabled = V_BOOL(&converted.Value()) != VARIANT_FALSE;
             break;
         case DISPID_ALBUMLIST_SHOWNEW:
-            m_showNew = V_BOOL(converted.Get()) != VARIANT_FALSE;
+            m_showNew = V_BOOL(&converted.Value()) != VARIANT_FALSE;
             break;
         case DISPID_ALBUMLIST_DROPDOWN:
-            m_dropDown = V_BOOL(converted.Get()) != VARIANT_FALSE;
+            m_dropDown = V_BOOL(&converted.Value()) != VARIANT_FALSE;
             break;
         case DISPID_ALBUMLIST_STYLE:
-            m_style = V_I2(converted.Get());
+            m_style = V_I2(&converted.Value());
             break;
         default:
-            m_view = V_I4(converted.Get());
+            m_view = V_I4(&converted.Value());
             break;
         }
     }
@@ -932,24 +525,21 @@ HRESULT CAlbumListObject::GetProperty(DISPID dispid, VARIANT* result) {
     Lock lock(m_lock);
     switch (dispid) {
     case DISPID_ALBUMLIST_SELECTEDGALLERY:
-        return ReturnLong(result, m_selected);
+        return olecontrol::SetResultLong(result, m_selected);
     case DISPID_ALBUMLIST_ENABLED:
-        return ReturnBool(result, m_enabled);
+        return olecontrol::SetResultBool(result, m_enabled);
     case DISPID_ALBUMLIST_SHOWNEW:
-        return ReturnBool(result, m_showNew);
+        return olecontrol::SetResultBool(result, m_showNew);
     case DISPID_ALBUMLIST_DROPDOWN:
-        return ReturnBool(result, m_dropDown);
+        return olecontrol::SetResultBool(result, m_dropDown);
     case DISPID_ALBUMLIST_STYLE:
-        if (result != nullptr) {
-            V_VT(result) = VT_I2;
-            V_I2(result) = m_style;
-        }
-        return S_OK;
+        return olecontrol::SetResultShort(result, m_style);
     case DISPID_ALBUMLIST_VIEW:
-        return ReturnLong(result, m_view);
+        return olecontrol::SetResultLong(result, m_view);
     case DISPID_ALBUMLIST_GALLERY:
-        return ReturnText(result, m_selected >= 0 ? m_galleries[static_cast<size_t>(m_selected)]
-                                                  : std::wstring());
+        return olecontrol::SetResultText(result, m_selected >= 0
+                                                     ? m_galleries[static_cast<size_t>(m_selected)]
+                                                     : std::wstring());
     default:
         return DISP_E_MEMBERNOTFOUND;
     }
@@ -973,19 +563,19 @@ HRESULT CAlbumListObject::GetPosition(DISPID dispid, DISPPARAMS* params, VARIANT
     }
     if (index < 0 || index >= count) {
         *V_I4REF(&state) = count;
-        return ReturnLong(result, 0);
+        return olecontrol::SetResultLong(result, 0);
     }
     *V_I4REF(&state) = index;
-    return ReturnLong(result, kPositionBase + index);
+    return olecontrol::SetResultLong(result, kPositionBase + index);
 }
 
 HRESULT CAlbumListObject::GetGalleryName(DISPPARAMS* params, VARIANT* result, UINT* badArgument) {
-    Variant which;
-    HRESULT hr = ArgumentAs(params, 0, VT_I4, which.Get(), badArgument);
+    CVariant which;
+    HRESULT hr = ArgumentAs(params, 0, VT_I4, &which, badArgument);
     if (FAILED(hr)) {
         return hr;
     }
-    long value = V_I4(which.Get());
+    long value = V_I4(&which.Value());
     std::wstring name;
     {
         Lock lock(m_lock);
@@ -1000,21 +590,21 @@ HRESULT CAlbumListObject::GetGalleryName(DISPPARAMS* params, VARIANT* result, UI
             name = m_galleries[static_cast<size_t>(index)];
         }
     }
-    return ReturnText(result, name);
+    return olecontrol::SetResultText(result, name);
 }
 
 HRESULT CAlbumListObject::AddFileToGallery(DISPPARAMS* params, VARIANT* result, UINT* badArgument) {
-    Variant gallery;
-    Variant file;
-    HRESULT hr = ArgumentAs(params, 0, VT_BSTR, gallery.Get(), badArgument);
+    CVariant gallery;
+    CVariant file;
+    HRESULT hr = ArgumentAs(params, 0, VT_BSTR, &gallery, badArgument);
     if (SUCCEEDED(hr)) {
-        hr = ArgumentAs(params, 1, VT_BSTR, file.Get(), badArgument);
+        hr = ArgumentAs(params, 1, VT_BSTR, &file, badArgument);
     }
     if (FAILED(hr)) {
         return hr;
     }
-    std::wstring galleryName = BstrText(V_BSTR(gallery.Get()));
-    std::wstring fileName = FileNamePart(BstrText(V_BSTR(file.Get())));
+    std::wstring galleryName = olecontrol::WideText(V_BSTR(&gallery.Value()));
+    std::wstring fileName = FileNamePart(olecontrol::WideText(V_BSTR(&file.Value())));
     std::wstring root;
     {
         Lock lock(m_lock);
@@ -1023,16 +613,16 @@ HRESULT CAlbumListObject::AddFileToGallery(DISPPARAMS* params, VARIANT* result, 
     // Only reports whether the file is there: copying it in is the caller's work.
     bool there = !root.empty() && IsPlainName(galleryName) && IsPlainName(fileName) &&
                  IsFile(GalleryFolder(root, galleryName) + L"\\" + fileName);
-    return ReturnLong(result, there ? 1 : 0);
+    return olecontrol::SetResultLong(result, there ? 1 : 0);
 }
 
 HRESULT CAlbumListObject::AddGallery(DISPPARAMS* params, VARIANT* result, UINT* badArgument) {
-    Variant name;
-    HRESULT hr = ArgumentAs(params, 0, VT_BSTR, name.Get(), badArgument);
+    CVariant name;
+    HRESULT hr = ArgumentAs(params, 0, VT_BSTR, &name, badArgument);
     if (FAILED(hr)) {
         return hr;
     }
-    std::wstring gallery = BstrText(V_BSTR(name.Get()));
+    std::wstring gallery = olecontrol::WideText(V_BSTR(&name.Value()));
     if (!gallery.empty()) {
         Lock lock(m_lock);
         int found = -1;
@@ -1051,20 +641,20 @@ HRESULT CAlbumListObject::AddGallery(DISPPARAMS* params, VARIANT* result, UINT* 
         m_selected = found;
     }
     WindowChanged();
-    return ReturnLong(result, 0);
+    return olecontrol::SetResultLong(result, 0);
 }
 
 HRESULT CAlbumListObject::ShowThumbnails(DISPPARAMS* params, VARIANT* result, UINT* badArgument) {
-    Variant mode;
-    HRESULT hr = ArgumentAs(params, 0, VT_I4, mode.Get(), badArgument);
+    CVariant mode;
+    HRESULT hr = ArgumentAs(params, 0, VT_I4, &mode, badArgument);
     if (FAILED(hr)) {
         return hr;
     }
     {
         Lock lock(m_lock);
-        m_thumbnails = V_I4(mode.Get());
+        m_thumbnails = V_I4(&mode.Value());
     }
-    return ReturnBool(result, TRUE);
+    return olecontrol::SetResultBool(result, TRUE);
 }
 
 } // namespace albumlist

@@ -1,12 +1,13 @@
 #include "TrayControl.h"
 
 #include "SlideTrayControl.h"
-#include "TrayModule.h"
 
 #include <olectl.h>
 #include <shlobj.h>
 
 #include <new>
+
+#include "DispatchArguments.h"
 
 namespace {
 
@@ -29,55 +30,6 @@ const MemberName kMemberNames[] = {
     {L"ShowToolTips", DISPID_SLIDETRAY_SHOWTOOLTIPS},
     {L"ThumbnailsReady", DISPID_SLIDETRAY_THUMBNAILSREADY},
 };
-
-// Holds a VARIANT coerced from an argument and clears it at the end of the scope.
-class CArgument {
-public:
-    CArgument() { ::VariantInit(&m_value); }
-    ~CArgument() { ::VariantClear(&m_value); }
-    CArgument(const CArgument&) = delete;
-    CArgument& operator=(const CArgument&) = delete;
-
-    // Coerces `source` (by-reference arguments too) to `type`.
-    HRESULT From(const VARIANT& source, VARTYPE type) {
-        return ::VariantChangeType(&m_value, const_cast<VARIANT*>(&source), 0, type);
-    }
-    const VARIANT& Value() const { return m_value; }
-
-private:
-    VARIANT m_value;
-};
-
-std::string ToAnsi(BSTR text) {
-    int length = text ? static_cast<int>(::SysStringLen(text)) : 0;
-    if (length == 0) {
-        return std::string();
-    }
-    int size = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) {
-        return std::string();
-    }
-    std::string result(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, length, &result[0], size, nullptr, nullptr);
-    return result;
-}
-
-// A BSTR of ANSI text; null only when out of memory.
-BSTR ToBstr(const std::string& text) {
-    if (text.empty()) {
-        return ::SysAllocString(L"");
-    }
-    int length = static_cast<int>(text.size());
-    int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (size <= 0) {
-        return ::SysAllocString(L"");
-    }
-    BSTR result = ::SysAllocStringLen(nullptr, static_cast<UINT>(size));
-    if (result) {
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, result, size);
-    }
-    return result;
-}
 
 bool IsProperty(DISPID dispid) {
     switch (dispid) {
@@ -122,23 +74,11 @@ UINT MethodArgumentCount(DISPID dispid) {
     }
 }
 
-void SetResultBool(VARIANT* result, bool value) {
-    if (result) {
-        ::VariantInit(result);
-        V_VT(result) = VT_BOOL;
-        V_BOOL(result) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    }
-}
-
-void SetResultLong(VARIANT* result, LONG value) {
-    if (result) {
-        ::VariantInit(result);
-        V_VT(result) = VT_I4;
-        V_I4(result) = value;
-    }
-}
-
 } // namespace
+
+using olecontrol::CVariant;
+using olecontrol::SetResultBool;
+using olecontrol::SetResultLong;
 
 CTrayControl* CTrayControl::Create() {
     auto* control = new (std::nothrow) CTrayControl();
@@ -153,118 +93,31 @@ CTrayControl* CTrayControl::Create() {
 }
 
 CTrayControl::CTrayControl()
-    : m_model(std::make_shared<CTrayModel>()),
+    : olecontrol::COleControlBase(CLSID_SlideTray, DIID_SlideTrayEvents),
+      m_model(std::make_shared<CTrayModel>()),
       m_workers(m_model, CTrayLayout::kThumbWidth, CTrayLayout::kThumbHeight),
-      m_view(m_model, this), m_connectionPoint(this) {
-    TrayModuleLock();
-}
+      m_view(m_model, this) {}
 
 CTrayControl::~CTrayControl() {
-    m_connectionPoint.UnadviseAll();
+    EventPoint().UnadviseAll();
     m_view.Destroy();
     m_workers.Stop();
     if (m_inPlaceSite) {
         m_inPlaceSite->Release();
     }
-    if (m_site) {
-        m_site->Release();
-    }
-    TrayModuleUnlock();
-}
-
-STDMETHODIMP CTrayControl::QueryInterface(REFIID iid, void** object) {
-    if (!object) {
-        return E_POINTER;
-    }
-    if (iid == IID_IUnknown || iid == IID_IOleObject) {
-        *object = static_cast<IOleObject*>(this);
-    } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject) {
-        *object = static_cast<IOleInPlaceObject*>(this);
-    } else if (iid == IID_IDispatch) {
-        *object = static_cast<IDispatch*>(this);
-    } else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) {
-        *object = static_cast<IProvideClassInfo2*>(this);
-    } else if (iid == IID_IConnectionPointContainer) {
-        *object = static_cast<IConnectionPointContainer*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CTrayControl::AddRef() {
-    return ++m_refs;
-}
-
-STDMETHODIMP_(ULONG) CTrayControl::Release() {
-    ULONG refs = --m_refs;
-    if (refs == 0) {
-        delete this;
-    }
-    return refs;
 }
 
 // --- IOleObject ----------------------------------------------------------------------------
 
-STDMETHODIMP CTrayControl::SetClientSite(IOleClientSite* site) {
-    if (site) {
-        site->AddRef();
-    }
-    if (m_site) {
-        m_site->Release();
-    }
-    m_site = site;
-    return S_OK;
-}
-
-STDMETHODIMP CTrayControl::GetClientSite(IOleClientSite** site) {
-    if (!site) {
-        return E_POINTER;
-    }
-    *site = m_site;
-    if (m_site) {
-        m_site->AddRef();
-    }
-    return S_OK;
-}
-
-STDMETHODIMP CTrayControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
-    return S_OK;
-}
-
 STDMETHODIMP CTrayControl::Close(DWORD) {
     return InPlaceDeactivate();
-}
-
-STDMETHODIMP CTrayControl::SetMoniker(DWORD, IMoniker*) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CTrayControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
-    if (moniker) {
-        *moniker = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CTrayControl::InitFromData(IDataObject*, BOOL, DWORD) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CTrayControl::GetClipboardData(DWORD, IDataObject** data) {
-    if (data) {
-        *data = nullptr;
-    }
-    return E_NOTIMPL;
 }
 
 STDMETHODIMP CTrayControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
                                   LPCRECT position) {
     switch (verb) {
     case OLEIVERB_SHOW: {
-        HRESULT hr = ActivateInPlace(site ? site : m_site, parent, position);
+        HRESULT hr = ActivateInPlace(site ? site : ClientSite(), parent, position);
         if (SUCCEEDED(hr)) {
             ::ShowWindow(m_view.Window(), SW_SHOW);
         }
@@ -273,7 +126,7 @@ STDMETHODIMP CTrayControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, 
     case OLEIVERB_PRIMARY:
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE:
-        return ActivateInPlace(site ? site : m_site, parent, position);
+        return ActivateInPlace(site ? site : ClientSite(), parent, position);
     case OLEIVERB_HIDE:
         if (m_view.Window()) {
             ::ShowWindow(m_view.Window(), SW_HIDE);
@@ -291,11 +144,7 @@ HRESULT CTrayControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT
         }
         return S_OK;
     }
-    IOleInPlaceSite* inPlaceSite = nullptr;
-    if (site &&
-        FAILED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlaceSite)))) {
-        inPlaceSite = nullptr;
-    }
+    IOleInPlaceSite* inPlaceSite = olecontrol::InPlaceSiteOf(site);
     if (inPlaceSite && inPlaceSite->CanInPlaceActivate() != S_OK) {
         inPlaceSite->Release();
         return E_FAIL;
@@ -308,19 +157,7 @@ HRESULT CTrayControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT
         rect = *position;
     } else if (inPlaceSite) {
         // Without a position, the site's window context says where the control goes.
-        IOleInPlaceFrame* frame = nullptr;
-        IOleInPlaceUIWindow* document = nullptr;
-        RECT clip = {};
-        OLEINPLACEFRAMEINFO frameInfo = {};
-        frameInfo.cb = sizeof frameInfo;
-        if (SUCCEEDED(inPlaceSite->GetWindowContext(&frame, &document, &rect, &clip, &frameInfo))) {
-            if (frame) {
-                frame->Release();
-            }
-            if (document) {
-                document->Release();
-            }
-        }
+        olecontrol::SitePosition(inPlaceSite, &rect);
     }
     if (!parent) {
         if (inPlaceSite) {
@@ -342,29 +179,6 @@ HRESULT CTrayControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT
         m_inPlaceSite->Release();
     }
     m_inPlaceSite = inPlaceSite;
-    return S_OK;
-}
-
-STDMETHODIMP CTrayControl::EnumVerbs(IEnumOLEVERB** verbs) {
-    if (verbs) {
-        *verbs = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CTrayControl::Update() {
-    return S_OK;
-}
-
-STDMETHODIMP CTrayControl::IsUpToDate() {
-    return S_OK;
-}
-
-STDMETHODIMP CTrayControl::GetUserClassID(CLSID* clsid) {
-    if (!clsid) {
-        return E_POINTER;
-    }
-    *clsid = CLSID_SlideTray;
     return S_OK;
 }
 
@@ -397,49 +211,14 @@ STDMETHODIMP CTrayControl::GetExtent(DWORD aspect, SIZEL* size) {
     return S_OK;
 }
 
-STDMETHODIMP CTrayControl::Advise(IAdviseSink*, DWORD* connection) {
-    if (connection) {
-        *connection = 0;
-    }
-    return OLE_E_ADVISENOTSUPPORTED;
-}
-
-STDMETHODIMP CTrayControl::Unadvise(DWORD) {
-    return OLE_E_ADVISENOTSUPPORTED;
-}
-
-STDMETHODIMP CTrayControl::EnumAdvise(IEnumSTATDATA** advise) {
-    if (advise) {
-        *advise = nullptr;
-    }
-    return OLE_E_ADVISENOTSUPPORTED;
-}
-
-STDMETHODIMP CTrayControl::GetMiscStatus(DWORD, DWORD* status) {
-    if (!status) {
-        return E_POINTER;
-    }
-    *status = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
-              OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
-    return S_OK;
-}
-
-STDMETHODIMP CTrayControl::SetColorScheme(LOGPALETTE*) {
-    return E_NOTIMPL;
-}
-
 // --- IOleWindow / IOleInPlaceObject ----------------------------------------------------------
 
-STDMETHODIMP CTrayControl::GetWindow(HWND* window) {
-    if (!window) {
-        return E_POINTER;
-    }
-    *window = m_view.Window();
-    return *window ? S_OK : E_FAIL;
+HWND CTrayControl::ControlWindow() {
+    return m_view.Window();
 }
 
-STDMETHODIMP CTrayControl::ContextSensitiveHelp(BOOL) {
-    return E_NOTIMPL;
+void CTrayControl::MoveControlWindow(const RECT& position) {
+    m_view.Move(position);
 }
 
 // The window goes with in-place activation; a parent destroyed first has taken it already.
@@ -454,38 +233,7 @@ STDMETHODIMP CTrayControl::InPlaceDeactivate() {
     return S_OK;
 }
 
-STDMETHODIMP CTrayControl::UIDeactivate() {
-    return S_OK;
-}
-
-STDMETHODIMP CTrayControl::SetObjectRects(LPCRECT position, LPCRECT) {
-    if (!position) {
-        return E_POINTER;
-    }
-    m_view.Move(*position);
-    return S_OK;
-}
-
-STDMETHODIMP CTrayControl::ReactivateAndUndo() {
-    return E_NOTIMPL;
-}
-
 // --- IDispatch -------------------------------------------------------------------------------
-
-STDMETHODIMP CTrayControl::GetTypeInfoCount(UINT* count) {
-    if (!count) {
-        return E_POINTER;
-    }
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP CTrayControl::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info) {
-        *info = nullptr;
-    }
-    return DISP_E_BADINDEX;
-}
 
 STDMETHODIMP CTrayControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                                          DISPID* dispids) {
@@ -566,7 +314,7 @@ STDMETHODIMP CTrayControl::Invoke(DISPID dispid, REFIID iid, LCID, WORD flags, D
 }
 
 HRESULT CTrayControl::PutProperty(DISPID dispid, const VARIANT& value) {
-    CArgument argument;
+    CVariant argument;
     HRESULT hr = argument.From(value, dispid == DISPID_SLIDETRAY_SELECTIONMODE ? VT_I4 : VT_BOOL);
     if (FAILED(hr)) {
         return hr;
@@ -599,35 +347,29 @@ HRESULT CTrayControl::PutProperty(DISPID dispid, const VARIANT& value) {
 HRESULT CTrayControl::GetProperty(DISPID dispid, VARIANT* result) {
     switch (dispid) {
     case DISPID_SLIDETRAY_SELECTIONMODE:
-        SetResultLong(result, m_selectionMode);
-        return S_OK;
+        return SetResultLong(result, m_selectionMode);
     case DISPID_SLIDETRAY_SHOWFRAMES:
-        SetResultBool(result, m_showFrames);
-        return S_OK;
+        return SetResultBool(result, m_showFrames);
     case DISPID_SLIDETRAY_REDRAW:
-        SetResultBool(result, m_redraw);
-        return S_OK;
+        return SetResultBool(result, m_redraw);
     case DISPID_SLIDETRAY_DRAGSOURCE:
-        SetResultBool(result, m_dragSource);
-        return S_OK;
+        return SetResultBool(result, m_dragSource);
     case DISPID_SLIDETRAY_DROPTARGET:
-        SetResultBool(result, m_dropTarget);
-        return S_OK;
+        return SetResultBool(result, m_dropTarget);
     case DISPID_SLIDETRAY_THUMBNAILSREADY: {
         size_t ready = m_model->ReadyCount();
-        SetResultLong(result, ready > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<LONG>(ready));
-        return S_OK;
+        return SetResultLong(result, ready > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<LONG>(ready));
     }
     default:
         return DISP_E_MEMBERNOTFOUND;
     }
 }
 
-// Arguments arrive last first: rgvarg[cArgs - 1] is the first one.
+// Coerces the arguments to the method's types, then calls it.
 HRESULT CTrayControl::CallMethod(DISPID dispid, DISPPARAMS* params, VARIANT* result,
                                  UINT* badArgument) {
-    CArgument first;
-    CArgument second;
+    CVariant first;
+    CVariant second;
     static const VARTYPE kNone = VT_EMPTY;
     VARTYPE types[2] = {kNone, kNone};
     switch (dispid) {
@@ -649,22 +391,17 @@ HRESULT CTrayControl::CallMethod(DISPID dispid, DISPPARAMS* params, VARIANT* res
     default:
         break;
     }
-    CArgument* arguments[2] = {&first, &second};
+    CVariant* arguments[2] = {&first, &second};
     for (UINT i = 0; i < params->cArgs; ++i) {
-        UINT position = params->cArgs - 1 - i;
-        HRESULT hr = arguments[i]->From(params->rgvarg[position], types[i]);
+        HRESULT hr = olecontrol::CoerceArgument(*params, i, types[i], arguments[i], badArgument);
         if (FAILED(hr)) {
-            if (badArgument) {
-                *badArgument = position;
-            }
             return hr;
         }
     }
 
     switch (dispid) {
     case DISPID_SLIDETRAY_GETSELECTEDFILES:
-        SetResultLong(result, SelectedFilesHandle());
-        return S_OK;
+        return SetResultLong(result, SelectedFilesHandle());
     case DISPID_SLIDETRAY_GETITEMPATH:
     case DISPID_SLIDETRAY_GETITEMLABEL: {
         LONG index = V_I4(&first.Value());
@@ -676,32 +413,20 @@ HRESULT CTrayControl::CallMethod(DISPID dispid, DISPPARAMS* params, VARIANT* res
                 m_model->Label(static_cast<size_t>(index), &text);
             }
         }
-        if (result) {
-            BSTR value = ToBstr(text);
-            if (!value) {
-                return E_OUTOFMEMORY;
-            }
-            ::VariantInit(result);
-            V_VT(result) = VT_BSTR;
-            V_BSTR(result) = value;
-        }
-        return S_OK;
+        return olecontrol::SetResultText(result, text);
     }
     case DISPID_SLIDETRAY_CLEARITEMS:
         m_model->Clear();
         m_view.ItemsChanged();
-        SetResultLong(result, 0);
-        return S_OK;
+        return SetResultLong(result, 0);
     case DISPID_SLIDETRAY_ADDITEM: {
-        std::string path = ToAnsi(V_BSTR(&first.Value()));
+        std::string path = olecontrol::AnsiText(V_BSTR(&first.Value()));
         if (path.empty()) {
-            SetResultBool(result, false);
-            return S_OK;
+            return SetResultBool(result, false);
         }
         // Any thread: the model takes its lock and the window hears of it by a posted message.
-        m_model->Add(path, ToAnsi(V_BSTR(&second.Value())));
-        SetResultBool(result, true);
-        return S_OK;
+        m_model->Add(path, olecontrol::AnsiText(V_BSTR(&second.Value())));
+        return SetResultBool(result, true);
     }
     case DISPID_SLIDETRAY_SHOWTOOLTIPS:
         m_showToolTips = V_BOOL(&first.Value()) != 0;
@@ -753,49 +478,6 @@ LONG CTrayControl::SelectedFilesHandle() const {
     return static_cast<LONG>(reinterpret_cast<LONG_PTR>(memory));
 }
 
-// --- IProvideClassInfo2 ----------------------------------------------------------------------
-
-STDMETHODIMP CTrayControl::GetClassInfo(ITypeInfo** info) {
-    if (info) {
-        *info = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CTrayControl::GetGUID(DWORD kind, GUID* guid) {
-    if (!guid) {
-        return E_POINTER;
-    }
-    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
-        *guid = GUID_NULL;
-        return E_INVALIDARG;
-    }
-    *guid = DIID_SlideTrayEvents;
-    return S_OK;
-}
-
-// --- IConnectionPointContainer ---------------------------------------------------------------
-
-STDMETHODIMP CTrayControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (points) {
-        *points = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CTrayControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    if (!point) {
-        return E_POINTER;
-    }
-    if (iid != DIID_SlideTrayEvents) {
-        *point = nullptr;
-        return CONNECT_E_NOCONNECTION;
-    }
-    *point = &m_connectionPoint;
-    m_connectionPoint.AddRef();
-    return S_OK;
-}
-
 // --- events ----------------------------------------------------------------------------------
 
 void CTrayControl::OnItemOpen(int index) {
@@ -805,6 +487,6 @@ void CTrayControl::OnItemOpen(int index) {
     ::VariantInit(&argument);
     V_VT(&argument) = VT_I4;
     V_I4(&argument) = index;
-    m_connectionPoint.Fire(DISPID_SLIDETRAY_ITEMOPEN, &argument, 1);
+    EventPoint().Fire(DISPID_SLIDETRAY_ITEMOPEN, &argument, 1);
     Release();
 }
