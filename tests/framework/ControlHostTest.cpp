@@ -13,6 +13,7 @@
 #include "framework/OleException.h"
 #include "framework/Wnd.h"
 #include "tests/framework/TestControl.h"
+#include "tests/support/OleStatus.h"
 
 namespace {
 
@@ -174,24 +175,12 @@ TEST_F(ControlHostTest, WindowWithoutControlThrowsNoInterface) {
     CWnd plain;
     ASSERT_TRUE(plain.CreateEx(0, nullptr, "plain", WS_CHILD, CRect(0, 0, 10, 10), &parent, 7));
     EXPECT_EQ(plain.GetControlUnknown(), nullptr);
-    auto failure = [](auto call) -> SCODE {
-        try {
-            call();
-        } catch (COleException* e) {
-            SCODE sc = e->m_sc;
-            e->Delete();
-            return sc;
-        } catch (CException* e) {
-            e->Delete();
-            return E_UNEXPECTED;
-        }
-        return S_OK;
-    };
     long value = 0;
-    EXPECT_EQ(E_NOINTERFACE,
-              failure([&] { plain.InvokeHelper(1, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr); }));
-    EXPECT_EQ(E_NOINTERFACE, failure([&] { plain.SetProperty(1, VT_I4, 1L); }));
-    EXPECT_EQ(E_NOINTERFACE, failure([&] { plain.GetProperty(1, VT_I4, &value); }));
+    EXPECT_EQ(E_NOINTERFACE, ole::FailureOf([&] {
+                  plain.InvokeHelper(1, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr);
+              }));
+    EXPECT_EQ(E_NOINTERFACE, ole::FailureOf([&] { plain.SetProperty(1, VT_I4, 1L); }));
+    EXPECT_EQ(E_NOINTERFACE, ole::FailureOf([&] { plain.GetProperty(1, VT_I4, &value); }));
 }
 
 TEST_F(ControlHostTest, EventsReachTheParentsTableByControlIdAndDispid) {

@@ -11,6 +11,7 @@
 #include "framework/OleException.h"
 #include "framework/String.h"
 #include "tests/framework/TestControl.h"
+#include "tests/support/OleStatus.h"
 
 namespace {
 
@@ -47,23 +48,6 @@ protected:
         if (m_oleInitialized) {
             ::OleUninitialize();
         }
-    }
-
-    // Runs the call and returns the status of the COleException it throws (S_OK for none);
-    // any other exception is a failure.
-    template <class Call> SCODE OleFailureOf(Call call) {
-        try {
-            call();
-        } catch (COleException* e) {
-            SCODE sc = e->m_sc;
-            e->Delete();
-            return sc;
-        } catch (CException* e) {
-            ADD_FAILURE() << "a COleException was expected, another kind came";
-            e->Delete();
-            return E_UNEXPECTED;
-        }
-        return S_OK;
     }
 
     COleDispatchDriver driver;
@@ -192,32 +176,32 @@ TEST_F(OleDispatchTest, OtherFailuresBecomeOleExceptionsWithTheStatus) {
         SCODE failure;
         SCODE expected;
     } cases[] = {
-        {"wrong argument count", OleFailureOf([&] {
+        {"wrong argument count", ole::FailureOf([&] {
              driver.InvokeHelper(test_control::kTwoArguments, DISPATCH_METHOD, VT_EMPTY, nullptr,
                                  Params(VTS_I4), 1L);
          }),
          DISP_E_BADPARAMCOUNT},
-        {"right argument count", OleFailureOf([&] {
+        {"right argument count", ole::FailureOf([&] {
              driver.InvokeHelper(test_control::kTwoArguments, DISPATCH_METHOD, VT_EMPTY, nullptr,
                                  Params(VTS_I4 VTS_I4), 1L, 2L);
          }),
          S_OK},
-        {"unknown member", OleFailureOf([&] {
+        {"unknown member", ole::FailureOf([&] {
              driver.InvokeHelper(99, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr);
          }),
          DISP_E_MEMBERNOTFOUND},
-        {"result that does not convert", OleFailureOf([&] {
+        {"result that does not convert", ole::FailureOf([&] {
              long number = 0;
              driver.InvokeHelper(test_control::kReturn, DISPATCH_METHOD, VT_I4, &number,
                                  Params(VTS_I4), 101L);
          }),
          DISP_E_TYPEMISMATCH},
-        {"argument type the driver does not pass", OleFailureOf([&] {
+        {"argument type the driver does not pass", ole::FailureOf([&] {
              driver.InvokeHelper(test_control::kEcho, DISPATCH_METHOD, VT_EMPTY, nullptr,
                                  Params("\x05"), 1.5);
          }),
          DISP_E_BADVARTYPE},
-        {"result type the driver does not take", OleFailureOf([&] {
+        {"result type the driver does not take", ole::FailureOf([&] {
              double value = 0;
              driver.InvokeHelper(test_control::kReturn, DISPATCH_METHOD, VT_R8, &value,
                                  Params(VTS_I4), long{VT_I4});
@@ -232,15 +216,15 @@ TEST_F(OleDispatchTest, OtherFailuresBecomeOleExceptionsWithTheStatus) {
 
 TEST_F(OleDispatchTest, NoObjectThrowsNoInterface) {
     COleDispatchDriver empty;
-    EXPECT_EQ(E_NOINTERFACE, OleFailureOf([&] {
+    EXPECT_EQ(E_NOINTERFACE, ole::FailureOf([&] {
                   empty.InvokeHelper(test_control::kEcho, DISPATCH_METHOD, VT_EMPTY, nullptr,
                                      nullptr);
               }));
     EXPECT_EQ(E_NOINTERFACE,
-              OleFailureOf([&] { empty.SetProperty(test_control::kValue, VT_I4, 1L); }));
+              ole::FailureOf([&] { empty.SetProperty(test_control::kValue, VT_I4, 1L); }));
     long value = 0;
     EXPECT_EQ(E_NOINTERFACE,
-              OleFailureOf([&] { empty.GetProperty(test_control::kValue, VT_I4, &value); }));
+              ole::FailureOf([&] { empty.GetProperty(test_control::kValue, VT_I4, &value); }));
 }
 
 TEST_F(OleDispatchTest, CreateDispatchFailsForAClassNobodyServes) {

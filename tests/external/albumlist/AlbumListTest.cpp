@@ -23,6 +23,7 @@
 #include <initguid.h>
 
 #include "external/albumlist/AlbumListControl.h"
+#include "tests/support/OleStatus.h"
 
 namespace {
 
@@ -266,7 +267,7 @@ TEST_F(AlbumListTest, PositionsCountFromTheirBaseAndEndWithZero) {
     Host();
     long state = -7;
     long position = -1;
-    std::vector<std::pair<long, long>> seen;  // position, state
+    std::vector<std::pair<long, long>> seen; // position, state
     album->InvokeHelper(DISPID_ALBUMLIST_GETFIRSTPOSITION, DISPATCH_METHOD, VT_I4, &position,
                         Params(VTS_PI4), &state);
     seen.emplace_back(position, state);
@@ -368,7 +369,7 @@ TEST_F(AlbumListTest, AddFileToGalleryTellsWhetherTheFileIsInTheGalleryFolder) {
         {"BEACH", "D:/elsewhere/img_0001.jpg", 1},
         {"Alps", "C:\\camera\\IMG_0001.JPG", 0},
         {"beach", "C:\\camera\\IMG_0009.JPG", 0},
-        {"beach", "IMG_0002.JPG", 0},  // a folder, not a file
+        {"beach", "IMG_0002.JPG", 0}, // a folder, not a file
         {"Nowhere", "IMG_0001.JPG", 0},
         {"", "IMG_0003.JPG", 0},
         {"..", "beach\\IMG_0001.JPG", 0},
@@ -421,8 +422,8 @@ TEST_F(AlbumListTest, RootComesFromTheUserElseFromTheMachine) {
     ASSERT_TRUE(scratch::MakeDirectories(machineGalleries / "Shared"));
     const struct {
         const char* label;
-        const char* user;     // null: no value
-        const char* machine;  // null: no value
+        const char* user;    // null: no value
+        const char* machine; // null: no value
         const char* expected;
     } cases[] = {
         {"both", userGalleries.Path().c_str(), machineGalleries.Path().c_str(), "Mine"},
@@ -472,34 +473,22 @@ TEST_F(AlbumListTest, OtherMembersTakeTheirArgumentsAndEnabledReachesTheWindow) 
 
 TEST_F(AlbumListTest, WrongCallsFailWithTheirStatus) {
     Host();
-    auto failure = [](auto call) -> SCODE {
-        try {
-            call();
-        } catch (COleException* e) {
-            SCODE sc = e->m_sc;
-            e->Delete();
-            return sc;
-        } catch (CException* e) {
-            e->Delete();
-            return E_UNEXPECTED;
-        }
-        return S_OK;
-    };
     long value = 0;
-    EXPECT_EQ(DISP_E_BADPARAMCOUNT, failure([&] {
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, ole::FailureOf([&] {
                   album->InvokeHelper(DISPID_ALBUMLIST_GETGALLERYNAME, DISPATCH_METHOD, VT_I4,
                                       &value, nullptr);
               }));
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, failure([&] {
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, ole::FailureOf([&] {
                   album->InvokeHelper(DISPID_ALBUMLIST_GETFIRSTPOSITION, DISPATCH_METHOD, VT_I4,
                                       &value, Params(VTS_I4), 0L);
               }))
         << "the enumeration state must come by reference";
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, failure([&] {
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, ole::FailureOf([&] {
                   album->InvokeHelper(99, DISPATCH_METHOD, VT_EMPTY, nullptr, nullptr);
               }));
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
-              failure([&] { album->SetProperty(DISPID_ALBUMLIST_SELECTEDGALLERY, VT_I4, 1L); }));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, ole::FailureOf([&] {
+                  album->SetProperty(DISPID_ALBUMLIST_SELECTEDGALLERY, VT_I4, 1L);
+              }));
 }
 
 TEST_F(AlbumListTest, CallsFromAnotherThreadDoNotWaitForTheWindow) {
