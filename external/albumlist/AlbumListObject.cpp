@@ -196,14 +196,15 @@ HRESULT CAlbumListObject::Activate(IOleClientSite* activeSite, HWND parent, LPCR
     return S_OK;
 }
 
+HWND CAlbumListObject::WindowAndThread(DWORD* thread) {
+    Lock lock(m_lock);
+    *thread = m_windowThread;
+    return m_window;
+}
+
 void CAlbumListObject::DestroyOwnWindow() {
-    HWND window = nullptr;
     DWORD thread = 0;
-    {
-        Lock lock(m_lock);
-        window = m_window;
-        thread = m_windowThread;
-    }
+    HWND window = WindowAndThread(&thread);
     if (window == nullptr) {
         return;
     }
@@ -336,13 +337,8 @@ void CAlbumListObject::SyncWindow() {
 }
 
 void CAlbumListObject::WindowChanged() {
-    HWND window = nullptr;
     DWORD thread = 0;
-    {
-        Lock lock(m_lock);
-        window = m_window;
-        thread = m_windowThread;
-    }
+    HWND window = WindowAndThread(&thread);
     if (window == nullptr) {
         return;
     }

@@ -45,6 +45,8 @@ private:
     // Window.
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HRESULT Activate(IOleClientSite* activeSite, HWND parent, LPCRECT position);
+    // The window and the thread that owns it, read together under the lock.
+    HWND WindowAndThread(DWORD* thread);
     void DestroyOwnWindow();
     void OnWindowDestroyed();
     void OnSelectionChanged();

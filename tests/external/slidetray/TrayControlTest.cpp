@@ -11,38 +11,6 @@
 namespace tray_test {
 namespace {
 
-VARIANT Bstr(const wchar_t* text) {
-    VARIANT value;
-    ::VariantInit(&value);
-    V_VT(&value) = VT_BSTR;
-    V_BSTR(&value) = ::SysAllocString(text);
-    return value;
-}
-
-VARIANT Long(LONG number) {
-    VARIANT value;
-    ::VariantInit(&value);
-    V_VT(&value) = VT_I4;
-    V_I4(&value) = number;
-    return value;
-}
-
-VARIANT Short(SHORT number) {
-    VARIANT value;
-    ::VariantInit(&value);
-    V_VT(&value) = VT_I2;
-    V_I2(&value) = number;
-    return value;
-}
-
-VARIANT Bool(bool flag) {
-    VARIANT value;
-    ::VariantInit(&value);
-    V_VT(&value) = VT_BOOL;
-    V_BOOL(&value) = flag ? VARIANT_TRUE : VARIANT_FALSE;
-    return value;
-}
-
 std::string Hex(HRESULT hr) {
     char text[16];
     snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
@@ -216,7 +184,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"index as a short",
                      DISPID_SLIDETRAY_GETITEMPATH,
                      DISPATCH_METHOD,
-                     {Short(1)},
+                     {ShortVariant(1)},
                      S_OK,
                      VT_BSTR,
                      "C:\\b.jpg",
@@ -224,7 +192,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"index as text",
                      DISPID_SLIDETRAY_GETITEMLABEL,
                      DISPATCH_METHOD,
-                     {Bstr(L"0")},
+                     {BstrVariant(L"0")},
                      S_OK,
                      VT_BSTR,
                      "first",
@@ -240,7 +208,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"method called as method and property get",
                      DISPID_SLIDETRAY_GETITEMPATH,
                      DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                     {Long(0)},
+                     {LongVariant(0)},
                      S_OK,
                      VT_BSTR,
                      "C:\\a.jpg",
@@ -248,7 +216,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"path by reference, label as a number",
                      DISPID_SLIDETRAY_ADDITEM,
                      DISPATCH_METHOD,
-                     {pathRef, Long(42)},
+                     {pathRef, LongVariant(42)},
                      S_OK,
                      VT_BOOL,
                      "-1",
@@ -256,7 +224,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"text that is no index",
                      DISPID_SLIDETRAY_GETITEMPATH,
                      DISPATCH_METHOD,
-                     {Bstr(L"two")},
+                     {BstrVariant(L"two")},
                      DISP_E_TYPEMISMATCH,
                      VT_EMPTY,
                      "",
@@ -264,7 +232,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"clear with a bad first argument",
                      DISPID_SLIDETRAY_CLEARITEMS,
                      DISPATCH_METHOD,
-                     {Bstr(L"x"), Short(0)},
+                     {BstrVariant(L"x"), ShortVariant(0)},
                      DISP_E_TYPEMISMATCH,
                      VT_EMPTY,
                      "",
@@ -272,7 +240,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"too few arguments",
                      DISPID_SLIDETRAY_ADDITEM,
                      DISPATCH_METHOD,
-                     {Bstr(L"C:\\d.jpg")},
+                     {BstrVariant(L"C:\\d.jpg")},
                      DISP_E_BADPARAMCOUNT,
                      VT_EMPTY,
                      "",
@@ -280,7 +248,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"too many arguments",
                      DISPID_SLIDETRAY_GETSELECTEDFILES,
                      DISPATCH_METHOD,
-                     {Long(1)},
+                     {LongVariant(1)},
                      DISP_E_BADPARAMCOUNT,
                      VT_EMPTY,
                      "",
@@ -290,7 +258,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"event id is no member",
                      DISPID_SLIDETRAY_ITEMOPEN,
                      DISPATCH_METHOD,
-                     {Long(0)},
+                     {LongVariant(0)},
                      DISP_E_MEMBERNOTFOUND,
                      VT_EMPTY,
                      "",
@@ -298,7 +266,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"method put as a property",
                      DISPID_SLIDETRAY_ADDITEM,
                      DISPATCH_PROPERTYPUT,
-                     {Bstr(L"C:\\e.jpg")},
+                     {BstrVariant(L"C:\\e.jpg")},
                      DISP_E_MEMBERNOTFOUND,
                      VT_EMPTY,
                      "",
@@ -306,7 +274,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"tooltips switched on",
                      DISPID_SLIDETRAY_SHOWTOOLTIPS,
                      DISPATCH_METHOD,
-                     {Bool(true)},
+                     {BoolVariant(true)},
                      S_OK,
                      VT_EMPTY,
                      "",
@@ -314,7 +282,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"selection mode as text",
                      DISPID_SLIDETRAY_SELECTIONMODE,
                      DISPATCH_PROPERTYPUT,
-                     {Bstr(L"2")},
+                     {BstrVariant(L"2")},
                      S_OK,
                      VT_EMPTY,
                      "",
@@ -330,7 +298,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"drag source from a long",
                      DISPID_SLIDETRAY_DRAGSOURCE,
                      DISPATCH_PROPERTYPUT,
-                     {Long(1)},
+                     {LongVariant(1)},
                      S_OK,
                      VT_EMPTY,
                      "",
@@ -346,7 +314,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"drop target",
                      DISPID_SLIDETRAY_DROPTARGET,
                      DISPATCH_PROPERTYPUT,
-                     {Bool(true)},
+                     {BoolVariant(true)},
                      S_OK,
                      VT_EMPTY,
                      "",
@@ -362,7 +330,7 @@ TEST_F(TrayTest, ArgumentsAreCoercedOrRefused) {
     cases.push_back({"frames that are no flag",
                      DISPID_SLIDETRAY_SHOWFRAMES,
                      DISPATCH_PROPERTYPUT,
-                     {Bstr(L"maybe")},
+                     {BstrVariant(L"maybe")},
                      DISP_E_TYPEMISMATCH,
                      VT_EMPTY,
                      "",
@@ -433,8 +401,8 @@ TEST_F(TrayTest, AddItemFromAnotherThreadWhileTheUiThreadPumps) {
         for (int i = 0; i < kItems; ++i) {
             std::wstring path = L"C:\\DCIM\\100KSTRL\\IMG_" + std::to_wstring(1000 + i) + L".JPG";
             VARIANT arguments[2];
-            arguments[1] = Bstr(path.c_str());
-            arguments[0] = Bstr(std::to_wstring(i).c_str());
+            arguments[1] = BstrVariant(path.c_str());
+            arguments[0] = BstrVariant(std::to_wstring(i).c_str());
             DISPPARAMS params = {arguments, nullptr, 2, 0};
             VARIANT result;
             ::VariantInit(&result);
@@ -518,8 +486,8 @@ TEST_F(TrayTest, ThumbnailsReadyCountsMadeThumbnailsOfTheCurrentItems) {
         HRESULT expected;
     };
     const Refused refused[] = {
-        {"put", DISPATCH_PROPERTYPUT, {Long(0)}, DISP_E_MEMBERNOTFOUND},
-        {"get with an argument", DISPATCH_PROPERTYGET, {Long(0)}, DISP_E_BADPARAMCOUNT},
+        {"put", DISPATCH_PROPERTYPUT, {LongVariant(0)}, DISP_E_MEMBERNOTFOUND},
+        {"get with an argument", DISPATCH_PROPERTYGET, {LongVariant(0)}, DISP_E_BADPARAMCOUNT},
         {"called as a method", DISPATCH_METHOD, {}, DISP_E_MEMBERNOTFOUND},
     };
     for (const Refused& call : refused) {

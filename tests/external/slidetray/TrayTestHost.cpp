@@ -52,35 +52,7 @@ std::string Narrow(BSTR text) {
 }
 
 VARIANT BstrArgument(const std::string& text) {
-    VARIANT value;
-    ::VariantInit(&value);
-    V_VT(&value) = VT_BSTR;
-    V_BSTR(&value) = ::SysAllocString(Wide(text).c_str());
-    return value;
-}
-
-VARIANT LongArgument(LONG number) {
-    VARIANT value;
-    ::VariantInit(&value);
-    V_VT(&value) = VT_I4;
-    V_I4(&value) = number;
-    return value;
-}
-
-VARIANT ShortArgument(SHORT number) {
-    VARIANT value;
-    ::VariantInit(&value);
-    V_VT(&value) = VT_I2;
-    V_I2(&value) = number;
-    return value;
-}
-
-VARIANT BoolArgument(bool flag) {
-    VARIANT value;
-    ::VariantInit(&value);
-    V_VT(&value) = VT_BOOL;
-    V_BOOL(&value) = flag ? VARIANT_TRUE : VARIANT_FALSE;
-    return value;
+    return BstrVariant(Wide(text).c_str());
 }
 
 } // namespace
@@ -473,7 +445,7 @@ std::string TrayHost::ItemPath(LONG index) const {
     VARIANT result;
     ::VariantInit(&result);
     HRESULT hr =
-        Call(DISPID_SLIDETRAY_GETITEMPATH, DISPATCH_METHOD, {LongArgument(index)}, &result);
+        Call(DISPID_SLIDETRAY_GETITEMPATH, DISPATCH_METHOD, {LongVariant(index)}, &result);
     std::string path =
         SUCCEEDED(hr) && V_VT(&result) == VT_BSTR ? Narrow(V_BSTR(&result)) : "<no string>";
     ::VariantClear(&result);
@@ -484,7 +456,7 @@ std::string TrayHost::ItemLabel(LONG index) const {
     VARIANT result;
     ::VariantInit(&result);
     HRESULT hr =
-        Call(DISPID_SLIDETRAY_GETITEMLABEL, DISPATCH_METHOD, {LongArgument(index)}, &result);
+        Call(DISPID_SLIDETRAY_GETITEMLABEL, DISPATCH_METHOD, {LongVariant(index)}, &result);
     std::string label =
         SUCCEEDED(hr) && V_VT(&result) == VT_BSTR ? Narrow(V_BSTR(&result)) : "<no string>";
     ::VariantClear(&result);
@@ -495,7 +467,7 @@ LONG TrayHost::ClearItems() const {
     VARIANT result;
     ::VariantInit(&result);
     HRESULT hr = Call(DISPID_SLIDETRAY_CLEARITEMS, DISPATCH_METHOD,
-                      {ShortArgument(0), ShortArgument(0)}, &result);
+                      {ShortVariant(0), ShortVariant(0)}, &result);
     LONG value = SUCCEEDED(hr) && V_VT(&result) == VT_I4 ? V_I4(&result) : -1;
     ::VariantClear(&result);
     return value;
@@ -511,11 +483,11 @@ LONG TrayHost::SelectedFiles() const {
 }
 
 void TrayHost::SetRedraw(bool redraw) const {
-    Put(DISPID_SLIDETRAY_REDRAW, BoolArgument(redraw));
+    Put(DISPID_SLIDETRAY_REDRAW, BoolVariant(redraw));
 }
 
 void TrayHost::SetShowFrames(bool show) const {
-    Put(DISPID_SLIDETRAY_SHOWFRAMES, BoolArgument(show));
+    Put(DISPID_SLIDETRAY_SHOWFRAMES, BoolVariant(show));
 }
 
 POINT TrayHost::CellCentre(int index) const {
@@ -738,6 +710,38 @@ std::string SelectedIndices(const TrayHost& host, const std::vector<std::string>
         indices.push_back(index);
     }
     return Joined(indices);
+}
+
+VARIANT BstrVariant(const wchar_t* text) {
+    VARIANT value;
+    ::VariantInit(&value);
+    V_VT(&value) = VT_BSTR;
+    V_BSTR(&value) = ::SysAllocString(text);
+    return value;
+}
+
+VARIANT LongVariant(LONG number) {
+    VARIANT value;
+    ::VariantInit(&value);
+    V_VT(&value) = VT_I4;
+    V_I4(&value) = number;
+    return value;
+}
+
+VARIANT ShortVariant(SHORT number) {
+    VARIANT value;
+    ::VariantInit(&value);
+    V_VT(&value) = VT_I2;
+    V_I2(&value) = number;
+    return value;
+}
+
+VARIANT BoolVariant(bool flag) {
+    VARIANT value;
+    ::VariantInit(&value);
+    V_VT(&value) = VT_BOOL;
+    V_BOOL(&value) = flag ? VARIANT_TRUE : VARIANT_FALSE;
+    return value;
 }
 
 } // namespace tray_test

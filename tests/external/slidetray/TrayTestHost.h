@@ -201,4 +201,10 @@ std::string Joined(const std::vector<std::string>& items);
 // Selected items as a list of indices, from GetSelectedFiles against the paths in tray order.
 std::string SelectedIndices(const TrayHost& host, const std::vector<std::string>& paths);
 
+// VARIANT arguments for dispatch calls; the caller clears them (a BSTR is allocated).
+VARIANT BstrVariant(const wchar_t* text);
+VARIANT LongVariant(LONG number);
+VARIANT ShortVariant(SHORT number);
+VARIANT BoolVariant(bool flag);
+
 } // namespace tray_test
