@@ -48,6 +48,7 @@ BOOL CCameraConnection::Open(CDownloadProgressSink* dialog) {
         return m_hCamera != 0;
     }
     DeleteTempFiles();
+    ReachStage(DownloadStage::PreviousFilesDeleted);
     ResetCounters();
     m_pProgress = dialog;
     Close();
@@ -93,9 +94,14 @@ BOOL CCameraConnection::ClearCamera(CWnd* window) {
     if (m_hCamera == 0) {
         return FALSE;
     }
-    KCAMAPI_ClearCamera(m_hCamera);
-    m_nTotalCount = 0;
+    // A camera that kept items (a read-only one) is not empty: the erase is reported as failed
+    // and the count of the last download stays, so that the user is asked to retry.
+    const DWORD erased = KCAMAPI_ClearCamera(m_hCamera);
     Close();
+    if (erased != 0) {
+        return FALSE;
+    }
+    m_nTotalCount = 0;
     return TRUE;
 }
 
@@ -128,7 +134,6 @@ void CCameraConnection::ResetCounters() {
     m_nSnapshotCount = 0;
     m_nVideoCount = 0;
     m_nItemCount = 0;
-    m_abort = 0;
 }
 
 int CCameraConnection::QueryBurstCount() const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 
 #include "camera/CameraItem.h"
 #include "camera/DownloadProgressSink.h"
@@ -12,6 +13,12 @@
 #include "framework/String.h"
 
 class CWnd;
+
+// Points of a download run at which a test can hold the worker.
+enum class DownloadStage {
+    WorkerStarting,        // the worker thread runs, before it opens the camera
+    PreviousFilesDeleted,  // Open has deleted the previous download's files
+};
 
 class CCameraConnection {
 public:
@@ -22,12 +29,14 @@ public:
 
     // Opens the camera for a download reported to `dialog`, throwing away the previous
     // download's files first. A null dialog only tells whether a camera handle is open.
+    // An abort asked for before or during the opening is kept for the download.
     BOOL Open(CDownloadProgressSink* dialog);
     // Closes the camera handle; the driver's result, or 0 when none was open.
     DWORD Close();
     // Downloads everything the open camera holds; the caller closes the camera afterwards.
     BOOL Download();
-    // Erases the camera memory through a handle of its own; the records stay.
+    // Erases the camera memory through a handle of its own; the records stay. FALSE when no
+    // camera opens or the driver could not erase everything; the total count is then kept.
     BOOL ClearCamera(CWnd* window);
 
     int GetTotalCount() const { return m_nTotalCount; }
@@ -42,9 +51,21 @@ public:
 
     // Asks the driver to stop at its next callback; set by the progress dialog's cancel.
     void SetAbortFlag() { m_abort = 1; }
+    // A download run starts afresh: cleared on the UI thread before the worker starts.
+    void ClearAbortFlag() { m_abort = 0; }
+    BOOL IsAbortSet() const { return m_abort != 0 ? TRUE : FALSE; }
+
+    // Test seam: `hook` runs on the worker at each stage of a run.
+    void SetStageHook(std::function<void(DownloadStage)> hook) { m_stageHook = std::move(hook); }
+    void ReachStage(DownloadStage stage) const {
+        if (m_stageHook) {
+            m_stageHook(stage);
+        }
+    }
 
     void DeleteTempFiles();
     void FreeItems();
+    // The per-download counts to 0; the abort flag is the run's, and stays.
     void ResetCounters();
 
     // The driver's callbacks; `context` is the connection given to KCAMAPI_Init.
@@ -77,4 +98,5 @@ private:
     std::atomic<DWORD> m_abort{0};  // written by the UI thread while the worker downloads
     int m_nLastKind = 0;
     CDownloadProgressSink* m_pProgress = nullptr;
+    std::function<void(DownloadStage)> m_stageHook;
 };

@@ -1,5 +1,7 @@
 #include "camera/DownloadProgressDlg.h"
 
+#include <objbase.h>
+
 #include "framework/WinThread.h"
 #include "resource.h"
 
@@ -32,20 +34,45 @@ BOOL CDownloadProgressDlg::OnInitDialog() {
     m_text.SetWindowText(LoadText(IDS_SEARCHING));
     m_dItemCursor = 0.0;
     m_dPercent = 0.0;
+    // Each run starts untouched: a cancel before its worker starts must not hand back the
+    // previous run's outcome, nor carry an abort over into this run.
+    m_nOutcome = DOWNLOAD_RESULT_NONE;
+    if (m_pConnection != nullptr) {
+        m_pConnection->ClearAbortFlag();
+    }
     SetTimer(ID_TIMER_START_DOWNLOAD, 500);
     return TRUE;
 }
 
 // The worker starts once, half a second after the dialog shows.
+// Busy is set here, on the UI thread, before the worker exists: a cancel that comes before
+// the worker gets going still waits for it.
 void CDownloadProgressDlg::OnTimer(UINT_PTR /*id*/) {
     KillTimer(ID_TIMER_START_DOWNLOAD);
-    AfxBeginThread(DownloadThreadProc, this, THREAD_PRIORITY_NORMAL, 0, 0);
+    m_busy = 1;
+    if (AfxBeginThread(DownloadThreadProc, this, THREAD_PRIORITY_NORMAL, 0, 0) == nullptr) {
+        // No worker: the run ends as a failed download rather than searching for ever.
+        m_busy = 0;
+        m_nOutcome = DOWNLOAD_RESULT_FAILED;
+        RequestClose();
+    }
     Default();
 }
 
+// The worker is in COM's multithreaded apartment for its life: it calls the thumbnail tray,
+// whose item adding may be called from any apartment.
 UINT CDownloadProgressDlg::DownloadThreadProc(LPVOID param) {
-    if (param != nullptr) {
-        static_cast<CDownloadProgressDlg*>(param)->RunDownload();
+    if (param == nullptr) {
+        return 1;
+    }
+    auto* dlg = static_cast<CDownloadProgressDlg*>(param);
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (dlg->m_pConnection != nullptr) {
+        dlg->m_pConnection->ReachStage(DownloadStage::WorkerStarting);
+    }
+    dlg->RunDownload();
+    if (SUCCEEDED(com)) {
+        ::CoUninitialize();
     }
     return 1;
 }

@@ -111,6 +111,7 @@ void CCameraManagerDlg::RefreshCameraContents() {
             ShowStatusMessage(TRUE);
         }
         break;
+    case DOWNLOAD_RESULT_NONE:  // cancelled before the worker started: nothing was read
     case DOWNLOAD_RESULT_FAILED:
         EmptyTray();
         ShowStatusMessage(TRUE);

@@ -104,3 +104,48 @@ TEST_F(MainWindowTrayTest, RefreshFillsTheTrayInDownloadOrderAndDeleteAllEmpties
     EXPECT_EQ("Camera Memory is Already Empty", again);
     EXPECT_EQ("", scratch::ListFiles(camera.Path()));
 }
+
+// A refresh cancelled as soon as its download dialog shows has read nothing: the window says
+// the download was aborted instead of showing the last download's counts over an empty tray.
+TEST_F(MainWindowTrayTest, ARefreshCancelledAtOnceShowsTheAbortedLine) {
+    for (const char* name : {"A.JPG", "B.JPG", "C.AVI"}) {
+        ASSERT_TRUE(scratch::WriteBytes(camera / name, scratch::JpegHeader(640, 480)));
+    }
+    CWinApp app;
+    CCameraManagerDlg dlg;
+    app.m_pMainWnd = &dlg;
+    const DWORD uiThread = ::GetCurrentThreadId();
+    int countAfterRefresh = -1, countAfterCancel = -1;
+    bool messageLine = false, countsShown = true;
+    bool fired = false;
+    ui::RunDriven(
+        [&] { return dlg.DoModal(); }, kTitle,
+        [&](HWND main) {
+            HWND snapshots = ::GetDlgItem(main, IDC_SNAPSHOTS_FIELD);
+            if (!ui::WaitUntil([&] { return ui::WindowText(snapshots) == "2 Snapshots Taken"; },
+                               kTimeout)) {
+                return;
+            }
+            countAfterRefresh = dlg.GetTrayItemCount();
+            ::PostMessageA(::GetDlgItem(main, IDC_REFRESH), BM_CLICK, 0, 0);
+            HWND download =
+                ui::WaitForThreadWindow(uiThread, "#32770", "Download in progress", kTimeout);
+            if (download == nullptr) {
+                return;
+            }
+            ui::PressButton(download, IDCANCEL);
+            ui::WaitUntil([&] { return !::IsWindow(download); }, kTimeout);
+            ui::WaitUntil([&] { return ::IsWindowVisible(::GetDlgItem(main, IDC_MESSAGE_LINE)); },
+                          kTimeout);
+            messageLine = ::IsWindowVisible(::GetDlgItem(main, IDC_MESSAGE_LINE)) != FALSE;
+            countsShown = ::IsWindowVisible(snapshots) != FALSE;
+            countAfterCancel = dlg.GetTrayItemCount();
+            ui::PressButton(main, IDOK);
+        },
+        kTimeout * 3, &fired);
+    EXPECT_FALSE(fired);
+    EXPECT_EQ(3, countAfterRefresh);
+    EXPECT_TRUE(messageLine);
+    EXPECT_FALSE(countsShown);
+    EXPECT_EQ(0, countAfterCancel);
+}

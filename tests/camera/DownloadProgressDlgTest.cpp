@@ -72,6 +72,47 @@ void Watch(HWND hWnd, Seen& seen) {
     }
 }
 
+// Holds the worker at one stage of a run until the test lets it go.
+class StageGate {
+public:
+    StageGate(CCameraConnection& connection, DownloadStage stage) {
+        connection.SetStageHook([this, stage](DownloadStage reached) {
+            if (reached == stage) {
+                ::SetEvent(m_reached);
+                ::WaitForSingleObject(m_release, kTimeout);
+            }
+        });
+    }
+    ~StageGate() {
+        Release();
+        ::CloseHandle(m_reached);
+        ::CloseHandle(m_release);
+    }
+    bool WaitReached() { return ::WaitForSingleObject(m_reached, kTimeout) == WAIT_OBJECT_0; }
+    void Release() { ::SetEvent(m_release); }
+
+private:
+    HANDLE m_reached = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE m_release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+// Presses Cancel while the worker is held at the gate, lets it go once the dialog says it is
+// aborting, and tells whether the dialog was still there when the worker went on.
+bool CancelWhileHeld(HWND hWnd, StageGate& gate) {
+    if (!gate.WaitReached()) {
+        ADD_FAILURE() << "the worker never reached the stage";
+        return false;
+    }
+    ::PostMessageA(::GetDlgItem(hWnd, IDCANCEL), BM_CLICK, 0, 0);
+    HWND text = ::GetDlgItem(hWnd, IDC_PROGRESS_TEXT);
+    ui::WaitUntil([&] { return !::IsWindow(hWnd) || ui::WindowText(text) == "Aborting..... Please wait."; },
+                  kTimeout);
+    ::Sleep(100);  // a dialog that does not wait for its worker has ended by now
+    const bool waiting = ::IsWindow(hWnd) != FALSE;
+    gate.Release();
+    return waiting;
+}
+
 bool Contains(const std::vector<std::string>& texts, const std::string& text) {
     for (const std::string& t : texts) {
         if (t == text) {
@@ -129,8 +170,8 @@ TEST_F(CameraTest, DownloadDialogOutcomesWithoutFiles) {
         EXPECT_FALSE(seen.barEverShown);
     }
     {
-        SCOPED_TRACE("cancelled before the worker starts: the previous outcome comes back");
-        EXPECT_EQ(DOWNLOAD_RESULT_NO_CAMERA,
+        SCOPED_TRACE("cancelled before the worker starts: untouched, not the previous outcome");
+        EXPECT_EQ(DOWNLOAD_RESULT_NONE,
                   RunDialog(dlg, [&](HWND hWnd) { ui::PressButton(hWnd, IDCANCEL); }));
     }
 }
@@ -148,6 +189,56 @@ TEST_F(CameraTest, DownloadDialogCancelledBeforeItsWorkerStarts) {
     EXPECT_EQ("", owner.Trail());
     EXPECT_EQ(0, connection.GetItemCount());
     EXPECT_EQ("", scratch::ListFiles(downloads.Path()));
+
+    // That cancel is not carried over: the next run downloads everything.
+    EXPECT_EQ(DOWNLOAD_RESULT_DONE, RunDialog(dlg, [](HWND) {}));
+    EXPECT_EQ("Snapshot0000.jpg", scratch::ListFiles(downloads.Path()));
+}
+
+// Cancel lands after the start delay but before the worker opens the camera: the dialog waits
+// for the worker, which opens the camera and stops at the first file.
+TEST_F(CameraTest, DownloadDialogCancelBeforeTheWorkerGetsGoingWaitsForIt) {
+    AddFile("A.JPG");
+    AddFile("B.AVI");
+    CCameraConnection connection;
+    RecordingOwner owner;
+    CDownloadProgressDlg dlg;
+    dlg.SetConnection(&connection);
+    dlg.SetOwner(&owner);
+    StageGate gate(connection, DownloadStage::WorkerStarting);
+    bool waited = false;
+    EXPECT_EQ(DOWNLOAD_RESULT_FAILED,
+              RunDialog(dlg, [&](HWND hWnd) { waited = CancelWhileHeld(hWnd, gate); }));
+    EXPECT_TRUE(waited) << "the dialog ended while its worker had yet to run";
+    EXPECT_EQ("busy  idle", owner.Trail()) << "no item reaches a main window that moved on";
+    EXPECT_EQ(0, connection.GetItemCount());
+    EXPECT_EQ("", scratch::ListFiles(downloads.Path()));
+    EXPECT_FALSE(connection.Open(nullptr)) << "the worker closed the camera";
+}
+
+// Cancel lands while the camera's opening deletes the previous download's files: the cancel
+// holds for the download that follows.
+TEST_F(CameraTest, DownloadDialogCancelWhileThePreviousFilesAreDeletedIsKept) {
+    AddFile("A.JPG");
+    AddFile("B.JPG");
+    AddFile("C.AVI");
+    CCameraConnection connection;
+    RecordingOwner owner;
+    CDownloadProgressDlg dlg;
+    dlg.SetConnection(&connection);
+    dlg.SetOwner(&owner);
+    ASSERT_EQ(DOWNLOAD_RESULT_DONE, RunDialog(dlg, [](HWND) {}));
+    ASSERT_EQ("Snapshot0000.jpg Snapshot0001.jpg Snapshot0002.avi",
+              scratch::ListFiles(downloads.Path()));
+
+    StageGate gate(connection, DownloadStage::PreviousFilesDeleted);
+    bool waited = false;
+    EXPECT_EQ(DOWNLOAD_RESULT_FAILED,
+              RunDialog(dlg, [&](HWND hWnd) { waited = CancelWhileHeld(hWnd, gate); }));
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(0, connection.GetItemCount()) << "the download ran on as if never cancelled";
+    EXPECT_EQ("", scratch::ListFiles(downloads.Path()));
+    EXPECT_EQ("busy +0+1+2 idlebusy  idle", owner.Trail());
 }
 
 TEST_F(CameraTest, DownloadDialogCancelWhileFilesArrive) {
