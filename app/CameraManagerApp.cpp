@@ -36,7 +36,10 @@ BOOL CCameraManagerApp::InitInstance() {
     Enable3dControls();
     ParseCommandLine(m_cmdInfo);
 
-    if (HWND parent = ParentHandleFromText(m_cmdInfo.m_strParentWindow)) {
+    // A number that names no window (the stale handle of a shell that has closed) counts as
+    // none: an owner that does not exist would make the main window's creation fail.
+    HWND parent = ParentHandleFromText(m_cmdInfo.m_strParentWindow);
+    if (parent != nullptr && ::IsWindow(parent)) {
         m_parentWindow = std::make_unique<CWnd>();
         m_parentWindow->Attach(parent);
     }

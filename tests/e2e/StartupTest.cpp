@@ -99,6 +99,15 @@ TEST_F(ProgramTest, SetparentMakesTheShellWindowTheOwner) {
         ASSERT_TRUE(program.CloseAndWait(main, kTimeout));
     }
     {
+        SCOPED_TRACE("a number that names no window (a closed shell's) is no parent");
+        ASSERT_FALSE(::IsWindow(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(123456))));
+        e2e::Program program("/setparent 123456");
+        HWND main = program.WaitForWindow(kMainTitle, kWindowTimeout);
+        ASSERT_NE(nullptr, main) << "the program must open unowned, not end without a window";
+        EXPECT_EQ(nullptr, Owner(main));
+        ASSERT_TRUE(program.CloseAndWait(main, kTimeout));
+    }
+    {
         SCOPED_TRACE("/setparent 0 is no parent");
         e2e::Program program("/setparent 0");
         HWND main = program.WaitForWindow(kMainTitle, kWindowTimeout);
