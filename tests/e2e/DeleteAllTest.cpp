@@ -16,6 +16,8 @@ const char kQuestion[] = "Are you sure you want to delete all snapshots and vide
 const char kCleared[] = "Camera memory is empty now";
 const char kAlreadyEmpty[] = "Camera Memory is Already Empty";
 const char kZeros[] = "0 % of camera memory full | 0 Snapshot Taken | 0 Video Taken";
+const char kNotAvailable[] =
+    "Camera not available. Check camera connections and close other applications using camera.";
 
 }  // namespace
 
@@ -84,13 +86,13 @@ TEST_F(DeleteAllTest, RetryAsksAgainAndCancelLeavesTheMessageLine) {
     driver.SetDword("InitFails", 1);
     e2e::Click(main, IDC_DELETE_ALL);
     Answer(main, kQuestion, IDYES);
-    Answer(main, "Camera not available. Check camera connections and close other applications using camera.",
-           IDRETRY);
+    Answer(main, kNotAvailable, IDRETRY);
     // The whole command runs again, question included.
     Answer(main, kQuestion, IDYES);
-    Answer(main, "Camera not available. Check camera connections and close other applications using camera.",
-           IDCANCEL);
-    EXPECT_EQ(std::string("message: ") + kAborted, Status(main));
+    Answer(main, kNotAvailable, IDCANCEL);
+    // The line changes once the box has gone.
+    EXPECT_EQ(std::string("message: ") + kAborted,
+              WaitForStatus(main, std::string("message: ") + kAborted));
     EXPECT_EQ("A.JPG B.JPG C.AVI D.JPG E.AVI NOTES.TXT",
               scratch::ListFiles(camera / "DCIM\\100KSTRL"));
 
@@ -99,6 +101,29 @@ TEST_F(DeleteAllTest, RetryAsksAgainAndCancelLeavesTheMessageLine) {
     Answer(main, kQuestion, IDYES);
     Answer(main, kCleared, IDOK);
     EXPECT_EQ(kZeros, Status(main)) << "a successful erase shows the counts again";
+}
+
+// The driver erases what it can but reports the item it had to keep: no "empty now".
+TEST_F(DeleteAllTest, AnEraseThatKeepsAnItemIsAFailureAndTheItemStaysCounted) {
+    HWND main = StartOnFiveItems();
+    ASSERT_NE(nullptr, main);
+    struct ReadOnlyFile {
+        std::string path;
+        ~ReadOnlyFile() { ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
+    } kept{camera / "DCIM\\100KSTRL\\D.JPG"};
+    ASSERT_TRUE(::SetFileAttributesA(kept.path.c_str(), FILE_ATTRIBUTE_READONLY));
+    e2e::Click(main, IDC_DELETE_ALL);
+    Answer(main, kQuestion, IDYES);
+    Answer(main, kNotAvailable, IDRETRY);
+    Answer(main, kQuestion, IDYES);
+    Answer(main, kNotAvailable, IDCANCEL);
+    // The line changes once the box has gone.
+    EXPECT_EQ(std::string("message: ") + kAborted,
+              WaitForStatus(main, std::string("message: ") + kAborted));
+    EXPECT_EQ("D.JPG NOTES.TXT", scratch::ListFiles(camera / "DCIM\\100KSTRL"));
+    // Still counted: a further Delete All asks again instead of calling the camera empty.
+    e2e::Click(main, IDC_DELETE_ALL);
+    Answer(main, kQuestion, IDNO);
 }
 
 TEST_F(DeleteAllTest, BeforeAnythingWasFoundTheCameraIsNotOpened) {
