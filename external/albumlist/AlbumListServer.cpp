@@ -45,7 +45,7 @@ STDAPI DllCanUnloadNow() {
 // The machine's classes first; a user without the right to write them gets a registration
 // of their own (which Wine's COM does not read, see WINE-NOTES.md).
 STDAPI DllRegisterServer() {
-    return olecontrol::RegisterServer(CLSID_AlbumList, L"Album List Control");
+    return olecontrol::RegisterServer(CLSID_AlbumList, L"Album List Control", L"Apartment");
 }
 
 STDAPI DllUnregisterServer() {

@@ -37,14 +37,14 @@ LONG SetString(HKEY root, const std::wstring& keyPath, const wchar_t* name,
 
 // Writes the class's keys under root; the registry's error code on failure.
 LONG WriteClassKeys(HKEY root, const std::wstring& classKey, const wchar_t* description,
-                    const std::wstring& modulePath) {
+                    const std::wstring& modulePath, const wchar_t* threadingModel) {
     const std::wstring serverKey = classKey + L"\\InprocServer32";
     LONG status = SetString(root, classKey, nullptr, description);
     if (status == ERROR_SUCCESS) {
         status = SetString(root, serverKey, nullptr, modulePath);
     }
     if (status == ERROR_SUCCESS) {
-        status = SetString(root, serverKey, L"ThreadingModel", L"Apartment");
+        status = SetString(root, serverKey, L"ThreadingModel", threadingModel);
     }
     return status;
 }
@@ -144,7 +144,8 @@ STDMETHODIMP CClassFactory::LockServer(BOOL lock) {
 
 // --- registration -----------------------------------------------------------------------
 
-HRESULT RegisterServer(const CLSID& clsid, const wchar_t* description) {
+HRESULT RegisterServer(const CLSID& clsid, const wchar_t* description,
+                       const wchar_t* threadingModel) {
     wchar_t path[MAX_PATH];
     DWORD length = ::GetModuleFileNameW(g_instance, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
@@ -154,8 +155,10 @@ HRESULT RegisterServer(const CLSID& clsid, const wchar_t* description) {
     if (classKey.empty()) {
         return SELFREG_E_CLASS;
     }
-    if (WriteClassKeys(HKEY_LOCAL_MACHINE, classKey, description, path) == ERROR_SUCCESS ||
-        WriteClassKeys(HKEY_CURRENT_USER, classKey, description, path) == ERROR_SUCCESS) {
+    if (WriteClassKeys(HKEY_LOCAL_MACHINE, classKey, description, path, threadingModel) ==
+            ERROR_SUCCESS ||
+        WriteClassKeys(HKEY_CURRENT_USER, classKey, description, path, threadingModel) ==
+            ERROR_SUCCESS) {
         return S_OK;
     }
     return SELFREG_E_CLASS;

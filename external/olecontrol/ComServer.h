@@ -46,10 +46,12 @@ private:
 };
 
 // DllRegisterServer: CLSID\{clsid} (named description) with InprocServer32 = this DLL's full
-// path, ThreadingModel=Apartment, under HKLM\Software\Classes, where every COM (Wine's too)
-// finds it; when that cannot be written, under HKCU\Software\Classes, as a per-user install
-// on Windows does.
-HRESULT RegisterServer(const CLSID& clsid, const wchar_t* description);
+// path and the class's ThreadingModel ("Apartment", or "Both" for a class whose objects may
+// be called from other apartments), under HKLM\Software\Classes, where every COM (Wine's
+// too) finds it; when that cannot be written, under HKCU\Software\Classes, as a per-user
+// install on Windows does.
+HRESULT RegisterServer(const CLSID& clsid, const wchar_t* description,
+                       const wchar_t* threadingModel);
 // DllUnregisterServer: removes both registrations; a machine key that cannot be touched
 // without rights is not reported.
 HRESULT UnregisterServer(const CLSID& clsid);

@@ -10,6 +10,13 @@
 // Unadvise, IOleInPlaceObject::InPlaceDeactivate, IOleObject::Close, SetClientSite(null),
 // Release. The DLL registers itself (DllRegisterServer) under HKLM\Software\Classes, or
 // under HKCU\Software\Classes when HKLM cannot be written.
+//
+// Threads: the class is registered ThreadingModel=Both and aggregates the free-threaded
+// marshaler, so an interface pointer of the control is valid in every apartment of the
+// process. The members marked "free-threaded" below may be called from any thread that has
+// entered COM (a download worker in the multithreaded apartment, say), also while the UI
+// thread waits in a modal loop; every other member, activation and the events belong to the
+// thread that activated the control.
 #pragma once
 
 #include <windows.h>
@@ -33,19 +40,21 @@ enum SlideTrayDispid {
     // tray order) that the caller frees with GlobalFree; 0 if none is selected. A 64-bit build
     // keeps global handles in the low 32 bits, so the handle fits.
     DISPID_SLIDETRAY_GETSELECTEDFILES = 16,
-    DISPID_SLIDETRAY_GETITEMPATH = 26,       // method (VT_I4 index) -> VT_BSTR, "" if no such item
+    // method (VT_I4 index) -> VT_BSTR, "" if no such item; free-threaded
+    DISPID_SLIDETRAY_GETITEMPATH = 26,
     DISPID_SLIDETRAY_CLEARITEMS = 37,        // method (VT_I2, VT_I2) -> VT_I4 0: removes every item
     // method (VT_BSTR path, VT_BSTR label) -> VT_BOOL: appends an item (FALSE for an empty
-    // path). Callable on any thread, without COM, while the UI thread waits in a modal loop.
+    // path); free-threaded
     DISPID_SLIDETRAY_ADDITEM = 41,
-    DISPID_SLIDETRAY_GETITEMLABEL = 42,      // method (VT_I4 index) -> VT_BSTR, "" if no such item
+    // method (VT_I4 index) -> VT_BSTR, "" if no such item; free-threaded
+    DISPID_SLIDETRAY_GETITEMLABEL = 42,
     DISPID_SLIDETRAY_SHOWTOOLTIPS = 43,      // method (VT_BOOL) -> nothing
 };
 
 // Diagnostic members outside the program's table, for benchmarks and tests.
 enum SlideTrayDiagnosticDispid {
     // property get, VT_I4, read-only: how many items have their thumbnail made (a placeholder
-    // for an unreadable file counts), whether or not the window has drawn it yet.
+    // for an unreadable file counts), whether or not the window has drawn it yet; free-threaded
     DISPID_SLIDETRAY_THUMBNAILSREADY = 1000,
 };
 

@@ -85,11 +85,20 @@ CTrayControl* CTrayControl::Create() {
     if (!control) {
         return nullptr;
     }
-    if (!control->m_workers.Start()) {
+    if (!control->m_workers.Start() ||
+        FAILED(::CoCreateFreeThreadedMarshaler(static_cast<IOleObject*>(control),
+                                               &control->m_freeThreadedMarshaler))) {
         control->Release();
         return nullptr;
     }
     return control;
+}
+
+STDMETHODIMP CTrayControl::QueryInterface(REFIID iid, void** object) {
+    if (object != nullptr && iid == IID_IMarshal && m_freeThreadedMarshaler != nullptr) {
+        return m_freeThreadedMarshaler->QueryInterface(iid, object);
+    }
+    return COleControlBase::QueryInterface(iid, object);
 }
 
 CTrayControl::CTrayControl()
@@ -104,6 +113,9 @@ CTrayControl::~CTrayControl() {
     m_workers.Stop();
     if (m_inPlaceSite) {
         m_inPlaceSite->Release();
+    }
+    if (m_freeThreadedMarshaler) {
+        m_freeThreadedMarshaler->Release();
     }
 }
 

@@ -21,6 +21,10 @@ public:
     // A new control with one reference, or null when it could not be made.
     static CTrayControl* Create();
 
+    // IUnknown: IMarshal comes from the free-threaded marshaler, so the pointer a host holds
+    // may be handed to a thread of another apartment as it is (see SlideTrayControl.h).
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+
     // IOleObject
     STDMETHODIMP Close(DWORD saveOption) override;
     STDMETHODIMP DoVerb(LONG verb, LPMSG message, IOleClientSite* site, LONG index, HWND parent,
@@ -59,6 +63,7 @@ private:
     CTrayWorkers m_workers;
     CTrayView m_view;
     IOleInPlaceSite* m_inPlaceSite = nullptr; // while in-place active
+    IUnknown* m_freeThreadedMarshaler = nullptr; // aggregated; the control's own reference
     SIZEL m_extent = {4233, 3175};            // HIMETRIC, as the host last set it
 
     // Stored settings; only Redraw and ShowFrames change what the window does.

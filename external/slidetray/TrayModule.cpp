@@ -41,7 +41,7 @@ STDAPI DllCanUnloadNow() {
 }
 
 STDAPI DllRegisterServer() {
-    return olecontrol::RegisterServer(CLSID_SlideTray, L"SlideTray Control");
+    return olecontrol::RegisterServer(CLSID_SlideTray, L"SlideTray Control", L"Both");
 }
 
 STDAPI DllUnregisterServer() {

@@ -34,7 +34,7 @@ TEST(TrayServerTest, RegistersItselfAndAnswersOnlyForItsClass) {
 
     std::string threadingModel;
     EXPECT_EQ(TrayDllPath(), RegisteredServerPath(&threadingModel));
-    EXPECT_EQ("Apartment", threadingModel);
+    EXPECT_EQ("Both", threadingModel) << "item adding is called from download workers";
 
     EXPECT_EQ(S_OK, unregisterServer());
     EXPECT_EQ("", RegisteredServerPath()) << "the class is still registered after unregistering";
@@ -392,12 +392,25 @@ TEST_F(TrayTest, NamesResolveToTheDispatchIds) {
 
 // The program's download worker adds items on its own thread, without COM, while the UI
 // thread sits in a modal loop.
+// The worker is in the multithreaded apartment, as the program's download worker is, and gets
+// the pointer the COM way: the free-threaded marshaler hands it the object itself, no proxy.
 TEST_F(TrayTest, AddItemFromAnotherThreadWhileTheUiThreadPumps) {
     constexpr int kItems = 200;
-    IDispatch* dispatch = m_host.Dispatch();
+    IStream* stream = nullptr;
+    ASSERT_EQ(S_OK, ::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, m_host.Dispatch(),
+                                                            &stream));
     std::atomic<bool> done{false};
     std::atomic<int> accepted{0};
-    std::thread worker([dispatch, &done, &accepted] {
+    std::atomic<bool> direct{false};
+    std::thread worker([this, stream, &done, &accepted, &direct] {
+        HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        IDispatch* dispatch = nullptr;
+        if (FAILED(::CoGetInterfaceAndReleaseStream(stream, IID_IDispatch,
+                                                    reinterpret_cast<void**>(&dispatch)))) {
+            done = true;
+            return;
+        }
+        direct = dispatch == m_host.Dispatch();
         for (int i = 0; i < kItems; ++i) {
             std::wstring path = L"C:\\DCIM\\100KSTRL\\IMG_" + std::to_wstring(1000 + i) + L".JPG";
             VARIANT arguments[2];
@@ -414,6 +427,10 @@ TEST_F(TrayTest, AddItemFromAnotherThreadWhileTheUiThreadPumps) {
             ::VariantClear(&arguments[0]);
             ::VariantClear(&arguments[1]);
         }
+        dispatch->Release();
+        if (SUCCEEDED(com)) {
+            ::CoUninitialize();
+        }
         done = true;
     });
     bool finished = PumpUntil([&done] { return done.load(); }, 30000);
@@ -423,6 +440,7 @@ TEST_F(TrayTest, AddItemFromAnotherThreadWhileTheUiThreadPumps) {
         FAIL() << "AddItem on the second thread did not finish within 30 s";
     }
     worker.join();
+    EXPECT_TRUE(direct) << "the multithreaded apartment got a proxy of the control";
     EXPECT_EQ(kItems, accepted.load());
     for (int i = 0; i < kItems; ++i) {
         std::string expected = "C:\\DCIM\\100KSTRL\\IMG_" + std::to_string(1000 + i) + ".JPG";
