@@ -83,7 +83,7 @@ bool IsArgumentType(VARTYPE type) {
 }
 
 bool IsResultType(VARTYPE type) {
-    return type == VT_EMPTY || IsArgumentType(type);
+    return type == VT_EMPTY || type == VT_I8 || IsArgumentType(type);
 }
 
 // Takes one argument of the list as the VTS_ byte describes it.
@@ -303,6 +303,9 @@ void COleDispatchDriver::InvokeHelperV(DISPID dwDispID, WORD wFlags, VARTYPE vtR
         break;
     case VT_I4:
         *static_cast<long*>(pvRet) = V_I4(value);
+        break;
+    case VT_I8:
+        *static_cast<LONGLONG*>(pvRet) = V_I8(value);
         break;
     case VT_BOOL:
         *static_cast<BOOL*>(pvRet) = V_BOOL(value) != VARIANT_FALSE ? TRUE : FALSE;

@@ -27,7 +27,7 @@
 constexpr BYTE kVtsByRef = 0x40;
 
 // Results (vtRet and pvRet): VT_EMPTY (pvRet ignored), VT_I2 into a short*, VT_I4 into a long*,
-// VT_BOOL into a BOOL*, VT_BSTR into a CString* (converted to ANSI; the BSTR is freed). A
+// VT_I8 into a LONGLONG* (a pointer-sized handle of a 64-bit server), VT_BOOL into a BOOL*, VT_BSTR into a CString* (converted to ANSI; the BSTR is freed). A
 // result of another type is converted first. A failing call throws COleDispatchException
 // when the server reports an error of its own (DISP_E_EXCEPTION), COleException otherwise,
 // and COleException(E_NOINTERFACE) when there is no object to call.

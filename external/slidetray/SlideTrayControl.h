@@ -28,6 +28,14 @@ DEFINE_GUID(CLSID_SlideTray, 0xa5486029, 0x1e43, 0x441d, 0x91, 0xeb, 0x3e, 0x81,
 DEFINE_GUID(DIID_SlideTrayEvents, 0xf36e5f04, 0x847c, 0x4269, 0x92, 0xb6, 0xba, 0x2f, 0x0e, 0x2f,
             0x31, 0xc0);
 
+// A global memory handle travels whole: VT_I8 in a 64-bit build (where the heap often lies
+// above 4 GiB), VT_I4 in a 32-bit one.
+#ifdef _WIN64
+#define VT_HANDLE_SLIDETRAY VT_I8
+#else
+#define VT_HANDLE_SLIDETRAY VT_I4
+#endif
+
 // Dispatch members (property ids are written with DISPATCH_PROPERTYPUT, methods are called
 // with DISPATCH_METHOD). Types as VARIANT types.
 enum SlideTrayDispid {
@@ -36,9 +44,9 @@ enum SlideTrayDispid {
     DISPID_SLIDETRAY_REDRAW = 13,            // property put, VT_BOOL: FALSE holds drawing back
     DISPID_SLIDETRAY_DRAGSOURCE = 14,        // property put, VT_BOOL
     DISPID_SLIDETRAY_DROPTARGET = 15,        // property put, VT_BOOL
-    // method () -> VT_I4: HGLOBAL of a DROPFILES list (ANSI full paths of the selected items in
-    // tray order) that the caller frees with GlobalFree; 0 if none is selected. A 64-bit build
-    // keeps global handles in the low 32 bits, so the handle fits.
+    // method () -> VT_HANDLE_SLIDETRAY (pointer-sized): HGLOBAL of a DROPFILES list (ANSI
+    // full paths of the selected items in tray order) that the caller frees with GlobalFree; 0
+    // if none is selected. Free-threaded.
     DISPID_SLIDETRAY_GETSELECTEDFILES = 16,
     // method (VT_I4 index) -> VT_BSTR, "" if no such item; free-threaded
     DISPID_SLIDETRAY_GETITEMPATH = 26,

@@ -80,6 +80,24 @@ using olecontrol::CVariant;
 using olecontrol::SetResultBool;
 using olecontrol::SetResultLong;
 
+namespace {
+
+// The handle whole, in the pointer-sized type of SlideTrayControl.h.
+HRESULT SetResultHandle(VARIANT* result, HGLOBAL handle) {
+    if (result != nullptr) {
+        ::VariantInit(result);
+        V_VT(result) = VT_HANDLE_SLIDETRAY;
+#ifdef _WIN64
+        V_I8(result) = reinterpret_cast<LONG_PTR>(handle);
+#else
+        V_I4(result) = reinterpret_cast<LONG_PTR>(handle);
+#endif
+    }
+    return S_OK;
+}
+
+} // namespace
+
 CTrayControl* CTrayControl::Create() {
     auto* control = new (std::nothrow) CTrayControl();
     if (!control) {
@@ -413,7 +431,7 @@ HRESULT CTrayControl::CallMethod(DISPID dispid, DISPPARAMS* params, VARIANT* res
 
     switch (dispid) {
     case DISPID_SLIDETRAY_GETSELECTEDFILES:
-        return SetResultLong(result, SelectedFilesHandle());
+        return SetResultHandle(result, SelectedFilesHandle());
     case DISPID_SLIDETRAY_GETITEMPATH:
     case DISPID_SLIDETRAY_GETITEMLABEL: {
         LONG index = V_I4(&first.Value());
@@ -451,31 +469,23 @@ HRESULT CTrayControl::CallMethod(DISPID dispid, DISPPARAMS* params, VARIANT* res
     }
 }
 
-LONG CTrayControl::SelectedFilesHandle() const {
+HGLOBAL CTrayControl::SelectedFilesHandle() const {
     std::vector<std::string> paths = m_model->SelectedPaths();
     if (paths.empty()) {
-        return 0;
+        return nullptr;
     }
     size_t chars = 1;
     for (const std::string& path : paths) {
         chars += path.size() + 1;
     }
-    // Moveable, so that the value is a handle rather than an address: small enough for VT_I4.
     HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars);
     if (!memory) {
-        return 0;
-    }
-    // VT_I4 carries the handle: a 64-bit build keeps global handles in the low 32 bits. One
-    // that does not fit a non-negative LONG (so that callers widening with or without sign
-    // get the same handle back) is given up rather than passed on cut short.
-    if (reinterpret_cast<ULONG_PTR>(memory) > 0x7FFFFFFF) {
-        ::GlobalFree(memory);
-        return 0;
+        return nullptr;
     }
     auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
     if (!drop) {
         ::GlobalFree(memory);
-        return 0;
+        return nullptr;
     }
     drop->pFiles = sizeof(DROPFILES);
     drop->fNC = FALSE;
@@ -487,7 +497,7 @@ LONG CTrayControl::SelectedFilesHandle() const {
     }
     *out = '\0';
     ::GlobalUnlock(memory);
-    return static_cast<LONG>(reinterpret_cast<LONG_PTR>(memory));
+    return memory;
 }
 
 // --- events ----------------------------------------------------------------------------------

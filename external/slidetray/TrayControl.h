@@ -57,7 +57,7 @@ private:
     HRESULT GetProperty(DISPID dispid, VARIANT* result);
     HRESULT CallMethod(DISPID dispid, DISPPARAMS* params, VARIANT* result, UINT* badArgument);
     // The DROPFILES block of the selected items as a global handle; 0 when none is selected.
-    LONG SelectedFilesHandle() const;
+    HGLOBAL SelectedFilesHandle() const;
 
     std::shared_ptr<CTrayModel> m_model;
     CTrayWorkers m_workers;

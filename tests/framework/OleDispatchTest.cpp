@@ -105,6 +105,10 @@ TEST_F(OleDispatchTest, ResultsOfEachTypeReachTheirVariables) {
                         long{VT_BOOL});
     driver.InvokeHelper(test_control::kReturn, DISPATCH_METHOD, VT_BSTR, &text, Params(VTS_I4),
                         long{VT_BSTR});
+    LONGLONG i8 = 0;
+    driver.InvokeHelper(test_control::kReturn, DISPATCH_METHOD, VT_I8, &i8, Params(VTS_I4),
+                        long{VT_I8});
+    EXPECT_EQ(0x123456789ALL, i8) << "a pointer-sized value above 4 GiB comes back whole";
     EXPECT_EQ(-12, i2);
     EXPECT_EQ(123456, i4);
     EXPECT_EQ(TRUE, flag);

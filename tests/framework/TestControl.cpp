@@ -414,6 +414,10 @@ private:
             V_VT(result) = VT_BOOL;
             V_BOOL(result) = VARIANT_TRUE;
             break;
+        case VT_I8:  // a handle above 4 GiB, as a 64-bit heap hands out
+            V_VT(result) = VT_I8;
+            V_I8(result) = 0x123456789ALL;
+            break;
         case VT_BSTR:
             V_VT(result) = VT_BSTR;
             V_BSTR(result) = Wide("Summer 2001");

@@ -541,9 +541,9 @@ TEST_F(TrayTest, SelectedFilesComeAsADropFilesBlock) {
     m_host.Click(4);
     m_host.Click(3, MK_CONTROL);
     m_host.Click(1, MK_CONTROL);
-    LONG value = m_host.SelectedFiles();
+    LONG_PTR value = m_host.SelectedFiles();
     ASSERT_NE(0, value);
-    auto drop = reinterpret_cast<HGLOBAL>(static_cast<LONG_PTR>(value));
+    auto drop = reinterpret_cast<HGLOBAL>(value);
     size_t names = paths[1].size() + paths[3].size() + paths[4].size() + 3;
     ASSERT_GE(::GlobalSize(drop), sizeof(DROPFILES) + names + 1);
     const auto* header = static_cast<const DROPFILES*>(::GlobalLock(drop));
@@ -561,11 +561,11 @@ TEST_F(TrayTest, SelectedFilesComeAsADropFilesBlock) {
     m_host.Key('A');
     EXPECT_EQ("0 1 2 3 4 5", SelectedIndices(m_host, paths));
     // Every call hands out a block of its own.
-    LONG first = m_host.SelectedFiles();
-    LONG second = m_host.SelectedFiles();
+    LONG_PTR first = m_host.SelectedFiles();
+    LONG_PTR second = m_host.SelectedFiles();
     EXPECT_NE(first, second);
-    ::GlobalFree(reinterpret_cast<HGLOBAL>(static_cast<LONG_PTR>(first)));
-    ::GlobalFree(reinterpret_cast<HGLOBAL>(static_cast<LONG_PTR>(second)));
+    ::GlobalFree(reinterpret_cast<HGLOBAL>(first));
+    ::GlobalFree(reinterpret_cast<HGLOBAL>(second));
 
     m_host.ClearItems();
     EXPECT_EQ(0, m_host.SelectedFiles()) << "cleared items are still selected";

@@ -473,11 +473,14 @@ LONG TrayHost::ClearItems() const {
     return value;
 }
 
-LONG TrayHost::SelectedFiles() const {
+LONG_PTR TrayHost::SelectedFiles() const {
     VARIANT result;
     ::VariantInit(&result);
     HRESULT hr = Call(DISPID_SLIDETRAY_GETSELECTEDFILES, DISPATCH_METHOD, {}, &result);
-    LONG value = SUCCEEDED(hr) && V_VT(&result) == VT_I4 ? V_I4(&result) : -1;
+    LONG_PTR value = -1;
+    if (SUCCEEDED(hr) && V_VT(&result) == VT_HANDLE_SLIDETRAY) {
+        value = V_VT(&result) == VT_I8 ? static_cast<LONG_PTR>(V_I8(&result)) : V_I4(&result);
+    }
     ::VariantClear(&result);
     return value;
 }
@@ -692,11 +695,11 @@ std::string Joined(const std::vector<std::string>& items) {
 }
 
 std::string SelectedIndices(const TrayHost& host, const std::vector<std::string>& paths) {
-    LONG value = host.SelectedFiles();
+    LONG_PTR value = host.SelectedFiles();
     if (value == 0) {
         return "";
     }
-    auto drop = reinterpret_cast<HGLOBAL>(static_cast<LONG_PTR>(value));
+    auto drop = reinterpret_cast<HGLOBAL>(value);
     std::vector<std::string> files = DroppedFiles(drop);
     ::GlobalFree(drop);
     std::vector<std::string> indices;

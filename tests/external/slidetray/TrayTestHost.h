@@ -136,7 +136,7 @@ public:
     std::string ItemLabel(LONG index) const;
     LONG ClearItems() const;
     // GetSelectedFiles' value as it came.
-    LONG SelectedFiles() const;
+    LONG_PTR SelectedFiles() const;
     void SetRedraw(bool redraw) const;
     void SetShowFrames(bool show) const;
 
