@@ -40,7 +40,7 @@
 #include "external/slidetray/TrayLayout.h"
 #include "framework/Exception.h"
 #include "framework/WinThread.h"
-#include "main_window/SlideTray.h"
+#include "controls/SlideTray.h"
 
 namespace {
 

@@ -27,6 +27,11 @@ HWND CDialog::GetModalOwner() const {
     while (owner != nullptr && (::GetWindowLongPtrA(owner, GWL_STYLE) & WS_CHILD)) {
         owner = ::GetParent(owner);
     }
+    // Without a parent of its own, a dialog opened from another modal dialog belongs to that
+    // one, so that the dialog below is disabled while it runs.
+    if (m_pParentWnd == nullptr && owner != nullptr) {
+        owner = ::GetLastActivePopup(owner);
+    }
     return owner;
 }
 

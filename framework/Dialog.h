@@ -30,7 +30,8 @@ protected:
 private:
     LRESULT HandleInitDialog(WPARAM wParam, LPARAM lParam);
     LRESULT HandleHelp(WPARAM wParam, LPARAM lParam);
-    // The owner of a modal run: the parent given, else the application's main window.
+    // The owner of a modal run: the parent given, else the application's main window's last
+    // active pop-up (the modal dialog it is running, if any).
     HWND GetModalOwner() const;
 
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);

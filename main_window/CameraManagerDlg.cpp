@@ -1,8 +1,13 @@
 #include "main_window/CameraManagerDlg.h"
 
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "framework/OleException.h"
+#include "main_window/ExGalleryInterface.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 
@@ -61,8 +66,13 @@ void CCameraManagerDlg::RunPendingAction() {
         OnDeleteAll();
         break;
     case ACTION_REFRESH:
+        RefreshCameraContents();
+        break;
     case ACTION_REFRESH_THEN_GET_ALL:
         RefreshCameraContents();
+        if (m_nTrayItemCount > 0) {
+            OnGetAll();
+        }
         break;
     default:
         break;
@@ -294,4 +304,204 @@ void CCameraManagerDlg::OnHelpButton() {
 
 HCURSOR CCameraManagerDlg::OnQueryDragIcon() {
     return reinterpret_cast<HCURSOR>(m_hIcon);
+}
+
+// --- transfer to a gallery -------------------------------------------------------------------
+
+namespace {
+
+const char kShellWindowClass[] = "OrvexLumoraShell2";
+
+// Whether a file can be opened for reading, as a file the transfer would replace.
+bool FileIsThere(const CString& path) {
+    HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(file);
+    return true;
+}
+
+CString WithBackslash(CString directory) {
+    if (directory.IsEmpty() || directory[directory.GetLength() - 1] != '\\') {
+        directory += "\\";
+    }
+    return directory;
+}
+
+CString ExtensionOf(const CString& path) {
+    char extension[_MAX_EXT] = {};
+    ::_splitpath(path, nullptr, nullptr, nullptr, extension);
+    return extension;
+}
+
+}  // namespace
+
+BOOL CCameraManagerDlg::IsShellRunning() {
+    return ::FindWindowA(kShellWindowClass, nullptr) != nullptr;
+}
+
+CString CCameraManagerDlg::MakeNumberedName(int number) const {
+    CString name;
+    name.Format("%s_%04d", static_cast<const char*>(m_saveDlg.GetPrefix()), number);
+    return name;
+}
+
+CString CCameraManagerDlg::SavedName(int number, const CString& path) const {
+    return MakeNumberedName(number) + ExtensionOf(path);
+}
+
+int CCameraManagerDlg::FindItemIndexByPath(const CString& path) const {
+    for (int index = 0; index < m_connection.GetItemCount(); ++index) {
+        const CameraItem* item = m_connection.GetItem(index);
+        if (item != nullptr && ::lstrcmpiA(item->path, path) == 0) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+std::vector<CString> CCameraManagerDlg::DroppedPaths(HGLOBAL handle) {
+    std::vector<CString> paths;
+    auto drop = static_cast<HDROP>(handle);
+    const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT index = 0; index < count; ++index) {
+        char path[MAX_PATH] = {};
+        ::DragQueryFileA(drop, index, path, MAX_PATH);
+        paths.emplace_back(path);
+    }
+    return paths;
+}
+
+BOOL CCameraManagerDlg::AnyTargetExists(const CString& directoryIn) {
+    const CString directory = WithBackslash(directoryIn);
+    if (m_transferCommand == TransferCommand::GetSelected) {
+        HGLOBAL handle = nullptr;
+        try {
+            handle = reinterpret_cast<HGLOBAL>(m_tray.GetSelectedFiles());
+        } catch (CException* e) {
+            e->Delete();
+        }
+        if (handle == nullptr) {
+            return FALSE;
+        }
+        const std::vector<CString> paths = DroppedPaths(handle);
+        ::GlobalFree(handle);
+        for (const CString& path : paths) {
+            // The temporary file's number is in the last four characters of its title.
+            char title[_MAX_FNAME] = {};
+            ::_splitpath(path, nullptr, nullptr, title, nullptr);
+            const size_t length = std::strlen(title);
+            const int number = std::atoi(title + (length > 4 ? length - 4 : 0));
+            if (FileIsThere(directory + SavedName(number + 1, path))) {
+                return TRUE;
+            }
+        }
+        return FALSE;
+    }
+    if (m_transferCommand == TransferCommand::GetAll) {
+        for (int index = 0; index < m_connection.GetItemCount(); ++index) {
+            const CameraItem* item = m_connection.GetItem(index);
+            if (item != nullptr && FileIsThere(directory + SavedName(index + 1, item->path))) {
+                return TRUE;
+            }
+        }
+    }
+    return FALSE;
+}
+
+BOOL CCameraManagerDlg::AskForGallery(TransferCommand command, CString* directory) {
+    m_transferCommand = command;
+    const INT_PTR answer = m_saveDlg.DoModal();
+    m_transferCommand = TransferCommand::None;
+    if (answer != IDOK) {
+        return FALSE;
+    }
+    *directory = WithBackslash(m_saveDlg.GetSaveDirectory());
+    return TRUE;
+}
+
+void CCameraManagerDlg::SaveToGallery(const std::vector<CSavedFile>& files,
+                                      const CString& directory, BOOL emptyMessage) {
+    CGalleryTransfer transfer(directory);
+    IExGalleryInterface shell;
+    const CString gallery = m_saveDlg.GetSelectedGalleryName();
+    if (IsShellRunning()) {
+        if (!shell.Create()) {
+            return;  // no object of the shell program: the command ends in silence
+        }
+        if (files.empty() && emptyMessage) {
+            return;  // with the shell program, no records end the command in silence too
+        }
+        transfer.AnnounceToShell(&shell, gallery);
+    } else {
+        if (m_pAlbumList != nullptr) {
+            try {
+                m_pAlbumList->SetGallery(gallery);
+            } catch (CException* e) {
+                e->Delete();
+            }
+        }
+        if (files.empty() && emptyMessage) {
+            ShowMessageBox(IDS_NO_IMAGES, MB_ICONEXCLAMATION);
+            return;
+        }
+        transfer.AnnounceToAlbumList(m_pAlbumList, gallery);
+    }
+    if (transfer.Save(files)) {
+        ShowMessageBox(IDS_TRANSFER_COMPLETE, MB_OK);
+    } else {
+        ShowMessageBox(IDS_CANNOT_TRANSFER, MB_ICONEXCLAMATION);
+    }
+}
+
+void CCameraManagerDlg::OnGetAll() {
+    m_saveDlg.SetOwner(this);
+    if (m_nTrayItemCount == 0) {
+        if (!m_bBusy) {
+            ScheduleAction(ACTION_REFRESH_THEN_GET_ALL);
+        }
+        return;
+    }
+    CString directory;
+    if (!AskForGallery(TransferCommand::GetAll, &directory)) {
+        return;
+    }
+    std::vector<CSavedFile> files;
+    for (int index = 0; index < m_connection.GetItemCount(); ++index) {
+        if (const CameraItem* item = m_connection.GetItem(index)) {
+            files.push_back({item->path, SavedName(index + 1, item->path)});
+        }
+    }
+    SaveToGallery(files, directory, TRUE);
+}
+
+void CCameraManagerDlg::OnGetSelected() {
+    m_saveDlg.SetOwner(this);
+    HGLOBAL handle = nullptr;
+    try {
+        handle = reinterpret_cast<HGLOBAL>(m_tray.GetSelectedFiles());
+    } catch (CException* e) {
+        e->Delete();
+    }
+    const std::vector<CString> paths =
+        handle != nullptr ? DroppedPaths(handle) : std::vector<CString>();
+    if (paths.empty()) {
+        if (handle != nullptr) {
+            ::GlobalFree(handle);
+        }
+        ShowMessageBox(IDS_NO_IMAGE_SELECTED, MB_ICONEXCLAMATION);
+        return;
+    }
+    CString directory;
+    if (AskForGallery(TransferCommand::GetSelected, &directory)) {
+        std::vector<CSavedFile> files;
+        for (const CString& path : paths) {
+            // A file that is no record of the download is saved with the number 0.
+            files.push_back({path, SavedName(FindItemIndexByPath(path) + 1, path)});
+        }
+        SaveToGallery(files, directory, FALSE);
+    }
+    ::GlobalFree(handle);
 }

@@ -2,14 +2,17 @@
 #pragma once
 
 #include <atomic>
+#include <vector>
 
 #include "camera/CameraConnection.h"
 #include "camera/DownloadOwner.h"
 #include "camera/DownloadProgressDlg.h"
 #include "framework/Dialog.h"
 #include "framework/Static.h"
-#include "main_window/AlbumList.h"
-#include "main_window/SlideTray.h"
+#include "controls/AlbumList.h"
+#include "controls/SlideTray.h"
+#include "gallery/SaveToGalleryDlg.h"
+#include "main_window/GalleryTransfer.h"
 #include "resource.h"
 
 // Camera work the action timer runs.
@@ -25,7 +28,7 @@ constexpr DISPID kTrayEventItemOpen = 2;
 constexpr UINT_PTR ID_TIMER_ACTION = 101;
 constexpr UINT kActionDelayMs = 500;
 
-class CCameraManagerDlg : public CDialog, public CDownloadOwner {
+class CCameraManagerDlg : public CDialog, public CDownloadOwner, public CSaveTargetOwner {
 public:
     const CMessageMap* GetMessageMap() const override {
         static const CMessageMap map(CDialog::GetMessageMap(), {
@@ -35,6 +38,8 @@ public:
             MapSimple(WM_TIMER, &CCameraManagerDlg::RunPendingAction),
             MapCommand(IDC_REFRESH, &CCameraManagerDlg::OnRefresh),
             MapCommand(IDC_DELETE_ALL, &CCameraManagerDlg::OnDeleteAll),
+            MapCommand(IDC_GET_ALL, &CCameraManagerDlg::OnGetAll),
+            MapCommand(IDC_GET_SELECTED, &CCameraManagerDlg::OnGetSelected),
             MapDestroy(&CCameraManagerDlg::OnDestroy),
             MapEvent(IDC_THUMBNAIL_TRAY, kTrayEventItemOpen, &CCameraManagerDlg::OnItemOpen),
         });
@@ -72,16 +77,31 @@ public:
     // The user opened tray item `index`.
     void OnItemOpen(long index);
 
+    // Save every downloaded file, or the files selected in the tray, into a gallery.
+    void OnGetAll();
+    void OnGetSelected();
+    // Whether the shell program runs: a top-level window of its class exists.
+    static BOOL IsShellRunning();
+
+    // The name a file is saved under: the save dialog's prefix, "_" and four or more digits.
+    CString MakeNumberedName(int number) const;
+    // The index of the record whose path equals `path` regardless of case; -1 when none does.
+    int FindItemIndexByPath(const CString& path) const;
+    // Whether any file the running transfer (Get All or Get Selected) would write into
+    // `directory` exists already; the save dialog asks before it closes.
+    BOOL AnyTargetExists(const CString& directory) override;
+
     // The download worker reports each downloaded record and the transfer state.
     void OnItemAdded(int index) override;
     void SetTransferIdle(BOOL idle) override { m_bTransferIdle = idle; }
 
-    const CString& GetWindowTitle() const { return m_strTitle; }
+    const CString& GetWindowTitle() const override { return m_strTitle; }
     BOOL IsTransferIdle() const { return m_bTransferIdle; }
     int GetPendingAction() const { return m_nPendingAction; }
     int GetTrayItemCount() const { return m_nTrayItemCount; }
     CCameraConnection& GetConnection() { return m_connection; }
     CSlideTray& GetTray() { return m_tray; }
+    CSaveToGalleryDlg& GetSaveDialog() { return m_saveDlg; }
     CAlbumList* GetAlbumList() const { return m_pAlbumList; }
 
 protected:
@@ -91,6 +111,22 @@ protected:
     HCURSOR OnQueryDragIcon();
 
 private:
+    // Which command opened the save dialog, so that its existence test checks those files.
+    enum class TransferCommand { None, GetAll, GetSelected };
+
+    // Runs the save dialog for `command`; TRUE when the user chose a gallery. The folder,
+    // ending in a backslash, goes to *directory.
+    BOOL AskForGallery(TransferCommand command, CString* directory);
+    // Saves the files and announces them (shell program or album list); shows 119 or 125.
+    // Nothing is shown when the shell runs but its object cannot be had. `emptyMessage`: an
+    // empty list is Get All's "no images" (said only when no shell program runs).
+    void SaveToGallery(const std::vector<CSavedFile>& files, const CString& directory,
+                       BOOL emptyMessage);
+    // Paths of the selection's DROPFILES handle, in order.
+    static std::vector<CString> DroppedPaths(HGLOBAL handle);
+    // "<name><extension of path>", the extension as the path has it.
+    CString SavedName(int number, const CString& path) const;
+
     CStatic m_memoryField;
     CStatic m_snapshotsField;
     CStatic m_videosField;
@@ -104,4 +140,6 @@ private:
     CString m_strTitle;
     CSlideTray m_tray;
     CAlbumList* m_pAlbumList = nullptr;
+    CSaveToGalleryDlg m_saveDlg;
+    TransferCommand m_transferCommand = TransferCommand::None;
 };

@@ -64,7 +64,8 @@ HWND Program::WaitForMessageBox(const char* caption, HWND mainWindow, DWORD time
                                 std::string* text) const {
     HWND box = WaitForWindow(caption, timeoutMs, mainWindow);
     if (box != nullptr && text != nullptr) {
-        *text = ui::MessageBoxText(box);
+        // A box can show a moment before its text is in (seen under Wine).
+        ui::WaitUntil([&] { return !(*text = ui::MessageBoxText(box)).empty(); }, timeoutMs);
     }
     return box;
 }

@@ -1,4 +1,4 @@
-#include "main_window/AlbumList.h"
+#include "controls/AlbumList.h"
 
 // The component's class and event ids are defined in this one translation unit.
 #include <initguid.h>
