@@ -2,12 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace {
 
-// Large enough that a 12-megapixel still takes a handful of reads.
-constexpr DWORD kBufferBytes = 1024 * 1024;
 // Temporary names tried before giving up: leftovers of a crash may hold some.
 constexpr int kNameTries = 64;
 
@@ -17,20 +14,11 @@ BOOL SystemFreeSpace(const char* directory, ULARGE_INTEGER* freeBytes) {
 
 CSafeFileCopy::FreeSpaceQuery g_freeSpaceQuery = SystemFreeSpace;
 
-// Closes a file handle when it goes out of scope.
-struct CHandleCloser {
-    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
-};
-using CFileHandle = std::unique_ptr<void, CHandleCloser>;
-
-CFileHandle OpenHandle(HANDLE handle) {
-    return CFileHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
-}
-
-// A new, empty file beside `target`, made with CREATE_NEW so that nothing is truncated (under
-// Wine a truncated file is written back to disk when it closes; a new one stays cached like a
-// plain copy's). Its name goes to `name`.
-CFileHandle CreateTemporaryBeside(const char* target, char (&name)[MAX_PATH]) {
+// Copies `source` to a new file beside `target` whose name goes to `temporary`. The copy never
+// opens an existing file: it fails on a name that is taken, and the next name is tried. (Under
+// Wine a file truncated after its creation is written back to disk when it closes, where a new
+// one stays cached like a plain copy's; copying by hand in large blocks is slower still.)
+BOOL CopyBeside(const char* source, const char* target, char (&temporary)[MAX_PATH]) {
     const char* slash = std::strrchr(target, '\\');
     const size_t folderLength = slash != nullptr ? static_cast<size_t>(slash - target) + 1 : 0;
     const DWORD tick = ::GetTickCount();
@@ -39,46 +27,21 @@ CFileHandle CreateTemporaryBeside(const char* target, char (&name)[MAX_PATH]) {
         std::snprintf(leaf, sizeof leaf, "~FLT%04X.tmp",
                       static_cast<unsigned>((tick + static_cast<DWORD>(attempt) * 7919u) & 0xFFFF));
         if (folderLength + std::strlen(leaf) >= MAX_PATH) {
-            return nullptr;
-        }
-        std::memcpy(name, target, folderLength);
-        std::strcpy(name + folderLength, leaf);
-        CFileHandle file = OpenHandle(::CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) {
-            return file;
-        }
-        if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-            return nullptr;
-        }
-    }
-    return nullptr;
-}
-
-// Copies every byte and the last-write time; FALSE on any short read or write.
-BOOL CopyContents(HANDLE from, HANDLE to) {
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBufferBytes]);
-    if (!buffer) {
-        return FALSE;
-    }
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(from, buffer.get(), kBufferBytes, &read, nullptr)) {
             return FALSE;
         }
-        if (read == 0) {
-            break;
+        std::memcpy(temporary, target, folderLength);
+        std::strcpy(temporary + folderLength, leaf);
+        if (::CopyFileA(source, temporary, TRUE)) {
+            return TRUE;
         }
-        DWORD written = 0;
-        if (!::WriteFile(to, buffer.get(), read, &written, nullptr) || written != read) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            ::DeleteFileA(temporary);  // whatever a failed copy left of its own
+            ::SetLastError(error);
             return FALSE;
         }
     }
-    FILETIME created, accessed, modified;
-    if (::GetFileTime(from, &created, &accessed, &modified)) {
-        ::SetFileTime(to, nullptr, nullptr, &modified);  // a copy that keeps no time is still whole
-    }
-    return TRUE;
+    return FALSE;
 }
 
 }  // namespace
@@ -87,27 +50,17 @@ BOOL CSafeFileCopy::Copy(const char* source, const char* target) {
     if (source == nullptr || target == nullptr) {
         return FALSE;
     }
-    CFileHandle from = OpenHandle(::CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!from) {
-        return FALSE;
-    }
     char temporary[MAX_PATH];
-    CFileHandle to = CreateTemporaryBeside(target, temporary);
-    if (!to) {
+    if (!CopyBeside(source, target, temporary)) {
         return FALSE;
     }
-    BOOL copied = CopyContents(from.get(), to.get());
-    to.reset();
-    if (copied) {
-        copied = ::MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING);
-    }
-    if (!copied) {
+    if (!::MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) {
         const DWORD error = ::GetLastError();
         ::DeleteFileA(temporary);
         ::SetLastError(error);
+        return FALSE;
     }
-    return copied;
+    return TRUE;
 }
 
 BOOL CSafeFileCopy::Fits(const char* directory, ULONGLONG bytes) {
