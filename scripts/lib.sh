@@ -15,16 +15,22 @@ fi
 # which would break once a caller changes directory).
 FOTOLOFT_ROOT="$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd -P)"
 
-# Debian packages the build, the tests and the scripts need. Later work adds to this
-# one list (e.g. ffmpeg for test clips).
+# Debian packages the build, the tests and the scripts need (procps for pgrep and ps).
+# (The lists are used by the scripts that source this file.)
+# shellcheck disable=SC2034
 FOTOLOFT_PACKAGES=(
     cmake ninja-build
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     mingw-w64-x86-64-dev googletest
     wine wine64
-    xvfb xauth x11-utils xdotool imagemagick
-    ffmpeg libimage-exiftool-perl
+    xvfb xauth x11-utils xdotool procps
 )
+
+# What scripts/make-demo-camera needs on top: ImageMagick draws the stills, exiftool tags
+# them, ffmpeg encodes the clips. Only scripts/run makes a demo camera, so the tests go
+# without them; scripts/run --screenshot takes and checks its picture with ImageMagick too.
+# shellcheck disable=SC2034
+FOTOLOFT_DEMO_CAMERA_PACKAGES=(imagemagick ffmpeg libimage-exiftool-perl)
 
 fotoloft_root() {
     printf '%s\n' "$FOTOLOFT_ROOT"
@@ -39,16 +45,19 @@ fotoloft_die() {
     return 1
 }
 
-# Installs only the packages that are missing. One dpkg-query call keeps the usual case
-# (everything installed) well under a second; apt-get runs only when something is missing.
+# Installs those of the named packages that are missing, e.g.
+#   fotoloft_ensure_packages "${FOTOLOFT_PACKAGES[@]}"
+# One dpkg-query call keeps the usual case (everything installed) well under a second;
+# apt-get runs only when something is missing.
 fotoloft_ensure_packages() {
     local -A installed=()
     local missing=() pkg status
+    (($# > 0)) || fotoloft_die "fotoloft_ensure_packages: no packages named" || return 1
     # Lines "<name> <status>" for every known package; unknown names only print to stderr.
     while read -r pkg status; do
         [[ "$status" == ii ]] && installed["$pkg"]=1
-    done < <(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${FOTOLOFT_PACKAGES[@]}" 2>/dev/null || true)
-    for pkg in "${FOTOLOFT_PACKAGES[@]}"; do
+    done < <(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "$@" 2>/dev/null || true)
+    for pkg in "$@"; do
         [[ -n "${installed[$pkg]:-}" ]] || missing+=("$pkg")
     done
     ((${#missing[@]} == 0)) && return 0
