@@ -74,14 +74,31 @@ fotoloft_ensure_packages() {
         || fotoloft_die "apt-get install failed: ${missing[*]}" || return 1
 }
 
+# Prints the value of the CMake cache entry NAME (of any type) from CACHE.
+fotoloft__cache_value() {
+    local line
+    while IFS= read -r line; do
+        if [[ "${line%%[:=]*}" == "$1" && "$line" == *=* ]]; then
+            printf '%s\n' "${line#*=}"
+            return 0
+        fi
+    done <"$2"
+    return 1
+}
+
 # True when build/ was configured by this checkout, with Ninja and the mingw toolchain;
-# a cache left by a moved or differently configured tree is configured afresh.
+# a cache left by a moved or differently configured tree is configured afresh. Values are
+# compared as plain strings: a checkout path may hold characters such as + ( [ that a
+# pattern would read as operators.
 fotoloft__cache_current() {
-    local build="$FOTOLOFT_ROOT/build" cache="$FOTOLOFT_ROOT/build/CMakeCache.txt"
+    local build="$FOTOLOFT_ROOT/build" cache="$FOTOLOFT_ROOT/build/CMakeCache.txt" value
     [[ -f "$build/build.ninja" && -f "$cache" ]] || return 1
-    grep -qxF "CMAKE_HOME_DIRECTORY:INTERNAL=$FOTOLOFT_ROOT" "$cache" || return 1
-    grep -qxF "CMAKE_GENERATOR:INTERNAL=Ninja" "$cache" || return 1
-    grep -Eq "^CMAKE_TOOLCHAIN_FILE:[A-Z]+=$FOTOLOFT_ROOT/cmake/mingw-w64-x86_64\.cmake\$" "$cache" || return 1
+    value="$(fotoloft__cache_value CMAKE_HOME_DIRECTORY "$cache")" || return 1
+    [[ "$value" == "$FOTOLOFT_ROOT" ]] || return 1
+    value="$(fotoloft__cache_value CMAKE_GENERATOR "$cache")" || return 1
+    [[ "$value" == Ninja ]] || return 1
+    value="$(fotoloft__cache_value CMAKE_TOOLCHAIN_FILE "$cache")" || return 1
+    [[ "$value" == "$FOTOLOFT_ROOT/cmake/mingw-w64-x86_64.cmake" ]] || return 1
 }
 
 # Configures when needed, then builds everything (program, DLLs, tests, tools).
