@@ -18,7 +18,7 @@
 // and the tray's class registration are put back as they were. Needs a display (the tray is
 // a window), SlideTray.dll, camlnk1.dll and Vantix2.dll beside the executable, and about
 // 1.5 GB of free disk; it takes a minute or less. Run it from the checkout:
-//   source scripts/wine-env && wine build/bin/bench_tray.exe
+//   scripts/wine-env wine build/bin/bench_tray.exe
 #include <windows.h>
 #include <objbase.h>
 #include <ole2.h>
