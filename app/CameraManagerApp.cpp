@@ -3,11 +3,11 @@
 #include <cstdlib>
 
 #include "main_window/CameraManagerDlg.h"
+#include "external/lmshell/LMShell.h"
 #include "resource.h"
 
 namespace {
 const char kInstanceMutexName[] = "Fotoloft_Mutex";
-const char kShellWindowClass[] = "OrvexLumoraShell2";
 const DWORD kMainHelpContext = 3856;
 } // namespace
 
@@ -68,7 +68,7 @@ BOOL CCameraManagerApp::AcquireSingleInstance() {
     title.LoadString(IDS_WINDOW_TITLE);
     HWND running = ::FindWindowA(nullptr, title);
     if (running == nullptr) {
-        running = ::FindWindowA(kShellWindowClass, nullptr);
+        running = ::FindWindowA(kLMShellWindowClass, nullptr);
     }
     if (running == nullptr) {
         return FALSE;

@@ -8,6 +8,7 @@
 
 #include "framework/OleException.h"
 #include "main_window/ExGalleryInterface.h"
+#include "external/lmshell/LMShell.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 
@@ -310,7 +311,6 @@ HCURSOR CCameraManagerDlg::OnQueryDragIcon() {
 
 namespace {
 
-const char kShellWindowClass[] = "OrvexLumoraShell2";
 
 // Whether a file can be opened for reading, as a file the transfer would replace.
 bool FileIsThere(const CString& path) {
@@ -339,7 +339,7 @@ CString ExtensionOf(const CString& path) {
 }  // namespace
 
 BOOL CCameraManagerDlg::IsShellRunning() {
-    return ::FindWindowA(kShellWindowClass, nullptr) != nullptr;
+    return ::FindWindowA(kLMShellWindowClass, nullptr) != nullptr;
 }
 
 CString CCameraManagerDlg::MakeNumberedName(int number) const {
