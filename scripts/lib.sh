@@ -230,9 +230,10 @@ fotoloft_build() {
     cmake --build "$build" >&2 || fotoloft_die "build failed (see above)" || return 1
 }
 
-# Registers the hosted components (thumbnail tray, album list) built in BIN with the Wine
-# prefix, as their installer would on Windows. Needs wine-env sourced. Registration names the
-# DLL's full path, so it is done again on every run (a clone elsewhere has other paths).
+# Registers the hosted components (thumbnail tray, album list) and the shell program built in
+# BIN with the Wine prefix, as their installers would on Windows. Needs wine-env sourced.
+# Registration names the full paths, so it is done again on every run (a clone elsewhere has
+# other paths).
 fotoloft_register_components() {
     local bin="$1" dll
     for dll in SlideTray.dll AlbumList.dll; do
@@ -240,4 +241,9 @@ fotoloft_register_components() {
         wine regsvr32 /s "$bin/$dll" >/dev/null 2>&1 \
             || fotoloft_die "registering $dll failed" || return 1
     done
+    # The shell program's gallery object is served by LMShell.exe itself, out of process.
+    if [[ -f "$bin/LMShell.exe" ]]; then
+        wine "$bin/LMShell.exe" /RegServer </dev/null >/dev/null 2>&1 \
+            || fotoloft_die "registering LMShell.exe failed" || return 1
+    fi
 }

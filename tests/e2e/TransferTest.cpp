@@ -4,6 +4,7 @@
 
 #include "external/slidetray/TrayLayout.h"
 #include "tests/e2e/ProgramTestSupport.h"
+#include "tests/support/ShellDriver.h"
 
 using e2etest::kMainTitle;
 using e2etest::kTimeout;
@@ -218,4 +219,49 @@ TEST_F(TransferTest, GetAllOnAnEmptyTrayRefreshesFirst) {
     ASSERT_NE(nullptr, dialog) << "Get All follows the refresh";
     EXPECT_EQ("1 Snapshot Taken", e2e::ControlText(main, IDC_SNAPSHOTS_FIELD));
     e2e::Click(dialog, IDCANCEL);
+}
+
+// With the shell program running, each saved file is announced to it; a gallery left unnamed
+// is the shell's current one, and the first file it refuses ends the transfer.
+TEST_F(TransferTest, TheShellProgramHearsOfEachSavedFileAndCanRefuseOne) {
+    PROCESS_INFORMATION shellProcess = shelltest::StartShell("");
+    ASSERT_NE(nullptr, shellProcess.hProcess);
+    HWND shell = shelltest::WaitForShellWindow();
+    ASSERT_NE(nullptr, shell);
+    scratch::RegistryKey shellTest{HKEY_CURRENT_USER, "Software\\Orvex\\Lumora2\\LMShell\\Test"};
+    HWND main = StartOnThreeItems();
+    ASSERT_NE(nullptr, main);
+
+    HWND dialog = OpenSaveDialog(main, IDC_GET_ALL);
+    ASSERT_NE(nullptr, dialog);
+    Save(dialog, "PARTY");
+    Answer(kMainTitle, main, kComplete, IDOK);
+    EXPECT_TRUE(shelltest::ShowsLine(shell, "Gallery opened: \"Party\""));
+    for (const char* name : {"PARTY_0001.jpg", "PARTY_0002.avi", "PARTY_0003.jpg"}) {
+        EXPECT_TRUE(shelltest::ShowsLine(shell, "File added to gallery \"Party\": " + Gallery(name)));
+    }
+
+    // No gallery chosen: the files go to the galleries root, announced to the shell's own.
+    fotoloft.SetString("DefaultGallery", "");
+    dialog = OpenSaveDialog(main, IDC_GET_ALL);
+    ASSERT_NE(nullptr, dialog);
+    e2e::Click(dialog, IDOK);
+    Answer(kMainTitle, main, kComplete, IDOK);
+    EXPECT_TRUE(shelltest::ShowsLine(
+        shell, "File added to gallery \"Party\": " + (galleries / "PARTY_0003.jpg")));
+
+    shellTest.SetDword("RefuseAddFile", 1);
+    dialog = OpenSaveDialog(main, IDC_GET_ALL);
+    ASSERT_NE(nullptr, dialog);
+    e2e::Click(dialog, IDOK);
+    Answer(kMainTitle, main, kReplace, IDYES);
+    Answer(kMainTitle, main, kCannot, IDOK);
+    const std::vector<std::string> lines = shelltest::Lines(shell);
+    int refused = 0;
+    for (const std::string& line : lines) {
+        refused += line.find("File refused") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(1, refused) << "the transfer goes on after a refused file";
+    EXPECT_EQ(0u, shelltest::CloseShell(shell));
+    ::CloseHandle(shellProcess.hProcess);
 }

@@ -1,6 +1,7 @@
 #include "tests/support/ProgramDriver.h"
 
 #include "tests/support/ScratchFiles.h"
+#include "tests/support/ShellDriver.h"
 #include "tests/support/UiDriver.h"
 
 namespace e2e {
@@ -100,6 +101,10 @@ bool RegisterComponents() {
             reinterpret_cast<void*>(::GetProcAddress(module, "DllRegisterServer")));
         ok = reg != nullptr && SUCCEEDED(reg()) && ok;
         ::FreeLibrary(module);
+    }
+    // The shell program serves its gallery object out of process and registers itself.
+    if (scratch::FileExists(shelltest::ShellPath())) {
+        ok = shelltest::RunShell("/RegServer") == 0 && ok;
     }
     return ok;
 }

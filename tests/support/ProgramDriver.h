@@ -39,8 +39,8 @@ private:
     PROCESS_INFORMATION m_process{};
 };
 
-// Registers the hosted components that lie beside the test executable (as their installer
-// would); true when every one found registered.
+// Registers the hosted components and the shell program that lie beside the test executable
+// (as their installers would); true when every one found registered.
 bool RegisterComponents();
 
 std::string ControlText(HWND dialog, int id);
