@@ -91,3 +91,25 @@ TEST(Help, MainWindowF1ButtonAndOutsideCommand) {
     EXPECT_EQ(seen, calls[2].owner);
     EXPECT_EQ(file + ">Second", calls[2].file);
 }
+
+TEST(Help, TheSaveDialogsHelpButtonOpensItsTopicInTheSecondWindow) {
+    CCameraManagerApp app;
+    app.SetWinHelpFunction(RecordWinHelp);
+    AfxEnableControlContainer();
+    TakeCalls();
+    CSaveToGalleryDlg dlg;
+    bool fired = false;
+    ui::RunDriven(
+        [&] { return dlg.DoModal(); }, "Select gallery for saving",
+        [&](HWND hWnd) {
+            ui::PressButton(hWnd, IDC_SAVE_HELP);
+            ui::PressButton(hWnd, IDCANCEL);
+        },
+        kTimeout, &fired);
+    EXPECT_FALSE(fired);
+    std::vector<HelpCall> calls = TakeCalls();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(std::string(app.m_pszHelpFilePath) + ">Second", calls[0].file);
+    EXPECT_EQ(static_cast<UINT>(HELP_CONTEXT), calls[0].command);
+    EXPECT_EQ(3857u, calls[0].data);
+}
