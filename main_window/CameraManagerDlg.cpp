@@ -6,10 +6,10 @@
 #include <cstring>
 #include <new>
 
-#include "framework/OleException.h"
-#include "main_window/ExGalleryInterface.h"
 #include "external/lmshell/LMShell.h"
+#include "framework/OleException.h"
 #include "framework/WinApp.h"
+#include "main_window/ExGalleryInterface.h"
 #include "resource.h"
 
 namespace {
@@ -311,7 +311,6 @@ HCURSOR CCameraManagerDlg::OnQueryDragIcon() {
 
 namespace {
 
-
 // Whether a file can be opened for reading, as a file the transfer would replace.
 bool FileIsThere(const CString& path) {
     HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -362,8 +361,17 @@ int CCameraManagerDlg::FindItemIndexByPath(const CString& path) const {
     return -1;
 }
 
-std::vector<CString> CCameraManagerDlg::DroppedPaths(HGLOBAL handle) {
+std::vector<CString> CCameraManagerDlg::SelectedPaths() {
+    HGLOBAL handle = nullptr;
+    try {
+        handle = reinterpret_cast<HGLOBAL>(m_tray.GetSelectedFiles());
+    } catch (CException* e) {
+        e->Delete();  // a tray that cannot answer has nothing selected
+    }
     std::vector<CString> paths;
+    if (handle == nullptr) {
+        return paths;
+    }
     auto drop = static_cast<HDROP>(handle);
     const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT index = 0; index < count; ++index) {
@@ -371,24 +379,14 @@ std::vector<CString> CCameraManagerDlg::DroppedPaths(HGLOBAL handle) {
         ::DragQueryFileA(drop, index, path, MAX_PATH);
         paths.emplace_back(path);
     }
+    ::GlobalFree(handle);
     return paths;
 }
 
 BOOL CCameraManagerDlg::AnyTargetExists(const CString& directoryIn) {
     const CString directory = WithBackslash(directoryIn);
     if (m_transferCommand == TransferCommand::GetSelected) {
-        HGLOBAL handle = nullptr;
-        try {
-            handle = reinterpret_cast<HGLOBAL>(m_tray.GetSelectedFiles());
-        } catch (CException* e) {
-            e->Delete();
-        }
-        if (handle == nullptr) {
-            return FALSE;
-        }
-        const std::vector<CString> paths = DroppedPaths(handle);
-        ::GlobalFree(handle);
-        for (const CString& path : paths) {
+        for (const CString& path : SelectedPaths()) {
             // The temporary file's number is in the last four characters of its title.
             char title[_MAX_FNAME] = {};
             ::_splitpath(path, nullptr, nullptr, title, nullptr);
@@ -479,29 +477,19 @@ void CCameraManagerDlg::OnGetAll() {
 
 void CCameraManagerDlg::OnGetSelected() {
     m_saveDlg.SetOwner(this);
-    HGLOBAL handle = nullptr;
-    try {
-        handle = reinterpret_cast<HGLOBAL>(m_tray.GetSelectedFiles());
-    } catch (CException* e) {
-        e->Delete();
-    }
-    const std::vector<CString> paths =
-        handle != nullptr ? DroppedPaths(handle) : std::vector<CString>();
+    const std::vector<CString> paths = SelectedPaths();
     if (paths.empty()) {
-        if (handle != nullptr) {
-            ::GlobalFree(handle);
-        }
         ShowMessageBox(IDS_NO_IMAGE_SELECTED, MB_ICONEXCLAMATION);
         return;
     }
     CString directory;
-    if (AskForGallery(TransferCommand::GetSelected, &directory)) {
-        std::vector<CSavedFile> files;
-        for (const CString& path : paths) {
-            // A file that is no record of the download is saved with the number 0.
-            files.push_back({path, SavedName(FindItemIndexByPath(path) + 1, path)});
-        }
-        SaveToGallery(files, directory, FALSE);
+    if (!AskForGallery(TransferCommand::GetSelected, &directory)) {
+        return;
     }
-    ::GlobalFree(handle);
+    std::vector<CSavedFile> files;
+    for (const CString& path : paths) {
+        // A file that is no record of the download is saved with the number 0.
+        files.push_back({path, SavedName(FindItemIndexByPath(path) + 1, path)});
+    }
+    SaveToGallery(files, directory, FALSE);
 }

@@ -122,8 +122,8 @@ private:
     // empty list is Get All's "no images" (said only when no shell program runs).
     void SaveToGallery(const std::vector<CSavedFile>& files, const CString& directory,
                        BOOL emptyMessage);
-    // Paths of the selection's DROPFILES handle, in order.
-    static std::vector<CString> DroppedPaths(HGLOBAL handle);
+    // The paths of the files selected in the tray, in tray order.
+    std::vector<CString> SelectedPaths();
     // "<name><extension of path>", the extension as the path has it.
     CString SavedName(int number, const CString& path) const;
 
