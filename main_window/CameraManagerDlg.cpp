@@ -10,10 +10,20 @@
 #include "framework/OleException.h"
 #include "framework/WinApp.h"
 #include "main_window/ExGalleryInterface.h"
+#include "media/ImageViewerDlg.h"
+#include "media/ImportDib.h"
+#include "media/VideoPlayerDlg.h"
 #include "resource.h"
 
 namespace {
 const DWORD kMainHelpContext = 3856;
+
+// The extension of a path, dot included, as the path has it.
+CString ExtensionOf(const CString& path) {
+    char extension[_MAX_EXT] = {};
+    ::_splitpath(path, nullptr, nullptr, nullptr, extension);
+    return extension;
+}
 } // namespace
 
 CCameraManagerDlg::CCameraManagerDlg(CWnd* parent)
@@ -211,7 +221,38 @@ void CCameraManagerDlg::OnItemAdded(int index) {
     ++m_nTrayItemCount;
 }
 
-void CCameraManagerDlg::OnItemOpen(long /*index*/) {}
+// A snapshot in the viewer at its true size, a clip in the player; by the extension alone.
+void CCameraManagerDlg::OnItemOpen(long index) {
+    CString path, label;
+    try {
+        path = m_tray.GetItemPath(index);
+        label = m_tray.GetItemLabel(index);
+    } catch (CException* e) {
+        e->Delete();  // a tray that cannot answer has nothing to open
+        return;
+    }
+    CString extension = ExtensionOf(path);
+    extension.MakeLower();
+    if (extension == ".avi") {
+        CVideoPlayerDlg player;
+        player.SetCaption(label);
+        player.SetFilePath(path);
+        player.DoModal();
+    } else if (extension == ".jpg") {
+        CImportDib image;
+        if (!image.LoadFromFile(path)) {
+            return;
+        }
+        CImageViewerDlg viewer(&image, this);
+        BITMAPINFOHEADER header{};
+        image.GetInfoHeader(&header);
+        CString caption;
+        caption.Format("%s (%d x %d)", static_cast<const char*>(label),
+                       static_cast<int>(header.biWidth), static_cast<int>(header.biHeight));
+        viewer.SetCaption(caption);
+        viewer.DoModal();
+    }
+}
 
 void CCameraManagerDlg::OnDeleteAll() {
     if (m_connection.GetTotalCount() == 0) {
@@ -329,11 +370,6 @@ CString WithBackslash(CString directory) {
     return directory;
 }
 
-CString ExtensionOf(const CString& path) {
-    char extension[_MAX_EXT] = {};
-    ::_splitpath(path, nullptr, nullptr, nullptr, extension);
-    return extension;
-}
 
 }  // namespace
 
