@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "external/slidetray/TrayLayout.h"
 #include "resource.h"
 #include "tests/support/ProgramDriver.h"
 #include "tests/support/ScratchFiles.h"
@@ -25,6 +26,23 @@ constexpr const char* kAborted =
 inline int PercentFull(size_t used) {
     const size_t capacity = 1024 * 1024;
     return 100 - static_cast<int>((capacity - used) * 100 / capacity);
+}
+
+// Clicks (or double-clicks) thumbnail `index` of the main window's tray, scrolled to the top.
+inline void ClickThumbnail(HWND main, int index, bool twice = false) {
+    HWND tray = ::GetDlgItem(main, IDC_THUMBNAIL_TRAY);
+    RECT client;
+    ::GetClientRect(tray, &client);
+    RECT cell = CTrayLayout(client.right, client.bottom, static_cast<size_t>(index) + 1)
+                    .CellRect(index, 0);
+    LPARAM where = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    ::SendMessageA(tray, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    ::SendMessageA(tray, WM_LBUTTONUP, 0, where);
+    if (twice) {
+        // Posted: the window it opens runs a modal loop inside the handler.
+        ::PostMessageA(tray, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+        ::PostMessageA(tray, WM_LBUTTONUP, 0, where);
+    }
 }
 
 class ProgramTest : public ::testing::Test {

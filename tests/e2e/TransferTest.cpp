@@ -2,7 +2,6 @@
 // from outside the running program.
 #include <memory>
 
-#include "external/slidetray/TrayLayout.h"
 #include "tests/e2e/ProgramTestSupport.h"
 #include "tests/support/ShellDriver.h"
 
@@ -96,13 +95,7 @@ TEST_F(TransferTest, GetAllNamesTheFilesInOrderThenGetSelectedSavesTheThirdAlone
     for (const char* name : {"PARTY_0001.jpg", "PARTY_0002.avi", "PARTY_0003.jpg"}) {
         ::DeleteFileA(Gallery(name).c_str());
     }
-    HWND tray = ::GetDlgItem(main, IDC_THUMBNAIL_TRAY);
-    RECT client;
-    ::GetClientRect(tray, &client);
-    RECT cell = CTrayLayout(client.right, client.bottom, 3).CellRect(2, 0);
-    LPARAM where = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
-    ::SendMessageA(tray, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    ::SendMessageA(tray, WM_LBUTTONUP, 0, where);
+    e2etest::ClickThumbnail(main, 2);
     dialog = OpenSaveDialog(main, IDC_GET_SELECTED);
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ("PARTY", e2e::ControlText(dialog, IDC_PREFIX)) << "the last prefix is kept";
