@@ -15,6 +15,16 @@ CString LoadText(UINT id) {
 
 }  // namespace
 
+CDownloadProgressDlg::ExecutionStateFunction CDownloadProgressDlg::s_setExecutionState =
+    ::SetThreadExecutionState;
+
+CDownloadProgressDlg::ExecutionStateFunction CDownloadProgressDlg::SetExecutionStateFunction(
+    ExecutionStateFunction function) {
+    ExecutionStateFunction previous = s_setExecutionState;
+    s_setExecutionState = function != nullptr ? function : ::SetThreadExecutionState;
+    return previous;
+}
+
 CDownloadProgressDlg::CDownloadProgressDlg(CWnd* parent) : CDialog(IDD_DOWNLOAD_PROGRESS, parent) {}
 
 INT_PTR CDownloadProgressDlg::DoModal() {
@@ -107,7 +117,11 @@ void CDownloadProgressDlg::RunDownload() {
         m_pOwner->SetTransferIdle(FALSE);
     }
 
+    // The query to suspend is no longer sent to programs on every system: while the download
+    // runs the system is also asked to stay awake, and told again when it has returned.
+    s_setExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
     const BOOL downloaded = m_pConnection->Download();
+    s_setExecutionState(ES_CONTINUOUS);
 
     m_nOutcome = downloaded ? DOWNLOAD_RESULT_DONE : DOWNLOAD_RESULT_FAILED;
     RequestClose();

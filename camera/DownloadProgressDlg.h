@@ -49,6 +49,11 @@ public:
     void AdvanceProgress(int kind) override;
 
     int GetOutcome() const { return m_nOutcome; }
+
+    // Test seam: how the worker asks the system to stay awake (SetThreadExecutionState);
+    // null puts the system's back. Returns the function it replaces.
+    using ExecutionStateFunction = EXECUTION_STATE(WINAPI*)(EXECUTION_STATE);
+    static ExecutionStateFunction SetExecutionStateFunction(ExecutionStateFunction function);
     double GetPercent() const { return m_dPercent; }
     double GetItemCursor() const { return m_dItemCursor; }
     int GetFilesStarted() const { return m_nFilesStarted; }
@@ -73,4 +78,6 @@ private:
     std::atomic<LONG> m_busy{0};  // written by the worker, polled by the UI thread
     CDownloadOwner* m_pOwner = nullptr;
     int m_nOutcome = DOWNLOAD_RESULT_NONE;
+
+    static ExecutionStateFunction s_setExecutionState;
 };

@@ -8,7 +8,9 @@
 
 #include "external/lmshell/LMShell.h"
 #include "framework/OleException.h"
+#include "framework/MessageBox.h"
 #include "framework/WinApp.h"
+#include "framework/WinThread.h"
 #include "main_window/ExGalleryInterface.h"
 #include "media/ImageViewerDlg.h"
 #include "media/ImportDib.h"
@@ -278,6 +280,22 @@ void CCameraManagerDlg::OnDeleteAll() {
     } else {
         ShowStatusMessage(TRUE);
     }
+}
+
+LRESULT CCameraManagerDlg::OnPowerBroadcast(WPARAM event, LPARAM /*data*/) {
+    if (event <= PBT_APMQUERYSTANDBY && !m_bTransferIdle) {
+        AfxBeginThread(PowerRefusalMessageProc, nullptr);
+        return BROADCAST_QUERY_DENY;
+    }
+    return TRUE;
+}
+
+UINT CCameraManagerDlg::PowerRefusalMessageProc(LPVOID /*param*/) {
+    CString text;
+    if (text.LoadString(IDS_POWER_REFUSAL)) {
+        AfxMessageBox(text, MB_OK, 0);
+    }
+    return 1;
 }
 
 void CCameraManagerDlg::OnDestroy() {

@@ -41,6 +41,7 @@ public:
             MapCommand(IDC_GET_ALL, &CCameraManagerDlg::OnGetAll),
             MapCommand(IDC_GET_SELECTED, &CCameraManagerDlg::OnGetSelected),
             MapDestroy(&CCameraManagerDlg::OnDestroy),
+            MapMessage(WM_POWERBROADCAST, &CCameraManagerDlg::OnPowerBroadcast),
             MapEvent(IDC_THUMBNAIL_TRAY, kTrayEventItemOpen, &CCameraManagerDlg::OnItemOpen),
         });
         return &map;
@@ -90,6 +91,11 @@ public:
     // Whether any file the running transfer (Get All or Get Selected) would write into
     // `directory` exists already; the save dialog asks before it closes.
     BOOL AnyTargetExists(const CString& directory) override;
+
+    // Refuses the system's suspend and standby queries while a download runs, and says why on
+    // a thread of its own so that the query is answered at once.
+    LRESULT OnPowerBroadcast(WPARAM event, LPARAM data);
+    static UINT PowerRefusalMessageProc(LPVOID param);
 
     // The download worker reports each downloaded record and the transfer state.
     void OnItemAdded(int index) override;

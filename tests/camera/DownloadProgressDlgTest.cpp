@@ -318,3 +318,35 @@ TEST_F(CameraTest, ProgressStaysAtZeroWhenTheSizesAddUpToNothing) {
     EXPECT_EQ(0.0, dlg.GetItemCursor());
     EXPECT_EQ(0.0, dlg.GetPercent());
 }
+
+namespace {
+std::string g_executionStates;
+EXECUTION_STATE WINAPI RecordExecutionState(EXECUTION_STATE state) {
+    g_executionStates += (state & ES_SYSTEM_REQUIRED) ? "awake " : "released ";
+    return ES_CONTINUOUS;
+}
+}  // namespace
+
+// The system is asked to stay awake only while files come, and let go on every way out.
+TEST_F(CameraTest, TheSystemStaysAwakeForTheDownloadAndIsReleasedAfterIt) {
+    for (char name = 'A'; name <= 'D'; ++name) {
+        AddFile(std::string(1, name) + ".JPG");
+    }
+    CDownloadProgressDlg::SetExecutionStateFunction(RecordExecutionState);
+    CCameraConnection connection;
+    CDownloadProgressDlg dlg;
+    dlg.SetConnection(&connection);
+    g_executionStates.clear();
+    EXPECT_EQ(DOWNLOAD_RESULT_DONE, RunDialog(dlg, [](HWND) {}));
+    driver.SetDword("FailAtFile", 2);
+    EXPECT_EQ(DOWNLOAD_RESULT_FAILED, RunDialog(dlg, [](HWND) {}));
+    driver.SetDword("FailAtFile", 0);
+    driver.SetDword("FileDelayMs", 200);
+    EXPECT_EQ(DOWNLOAD_RESULT_FAILED, RunDialog(dlg, [&](HWND hWnd) {
+        HWND text = ::GetDlgItem(hWnd, IDC_PROGRESS_TEXT);
+        ui::WaitUntil([&] { return ui::WindowText(text) == "Downloading ( 2 of 4 )"; }, kTimeout);
+        ::PostMessageA(::GetDlgItem(hWnd, IDCANCEL), BM_CLICK, 0, 0);
+    }));
+    CDownloadProgressDlg::SetExecutionStateFunction(nullptr);
+    EXPECT_EQ("awake released awake released awake released ", g_executionStates);
+}

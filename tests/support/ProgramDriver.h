@@ -20,6 +20,7 @@ public:
 
     bool Started() const { return m_process.hProcess != nullptr; }
     DWORD UiThreadId() const { return m_process.dwThreadId; }
+    DWORD ProcessId() const { return m_process.dwProcessId; }
 
     // A visible dialog-class window of the program with that exact title; null after the
     // time-out. `except` is skipped (a message box shares the main window's title).
