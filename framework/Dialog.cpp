@@ -1,5 +1,7 @@
 #include "framework/Dialog.h"
 
+#include <algorithm>
+
 #include "framework/Exception.h"
 #include "framework/ResourceHandle.h"
 #include "framework/WinApp.h"
@@ -61,8 +63,53 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM 
     return static_cast<INT_PTR>(dialog->DispatchGuarded(msg, wParam, lParam));
 }
 
+// A dialog whose own initialisation did not move it opens centred where the user looks.
 LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
-    return OnInitDialog();
+    RECT before{};
+    ::GetWindowRect(m_hWnd, &before);
+    const BOOL result = OnInitDialog();
+    RECT after{};
+    if (m_hWnd != nullptr && ::GetWindowRect(m_hWnd, &after) && after.left == before.left &&
+        after.top == before.top) {
+        CenterOverOwner();
+    }
+    return result;
+}
+
+void CDialog::CenterOverOwner() {
+    if (::GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_CHILD) {
+        return;
+    }
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    const bool overOwner = owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner);
+    HMONITOR monitor = nullptr;
+    if (overOwner) {
+        monitor = ::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST);
+    } else {
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        monitor = ::MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST);
+    }
+    MONITORINFO screen{};
+    screen.cbSize = sizeof screen;
+    if (!::GetMonitorInfoA(monitor, &screen)) {
+        return;
+    }
+    const RECT work = screen.rcWork;
+    RECT area = work;
+    if (overOwner) {
+        ::GetWindowRect(owner, &area);
+    }
+    RECT window{};
+    ::GetWindowRect(m_hWnd, &window);
+    const LONG width = window.right - window.left;
+    const LONG height = window.bottom - window.top;
+    LONG x = area.left + (area.right - area.left - width) / 2;
+    LONG y = area.top + (area.bottom - area.top - height) / 2;
+    // Inside the work area; a dialog larger than it keeps its top-left corner on screen.
+    x = std::max(work.left, std::min(x, work.right - width));
+    y = std::max(work.top, std::min(y, work.bottom - height));
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL CDialog::OnInitDialog() {

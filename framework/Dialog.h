@@ -29,6 +29,9 @@ protected:
 
 private:
     LRESULT HandleInitDialog(WPARAM wParam, LPARAM lParam);
+    // Centres the dialog over its owner, or over the work area of the screen that holds the
+    // cursor when it has none (or the owner is minimised or hidden), inside that work area.
+    void CenterOverOwner();
     LRESULT HandleHelp(WPARAM wParam, LPARAM lParam);
     // The owner of a modal run: the parent given, else the application's main window's last
     // active pop-up (the modal dialog it is running, if any).

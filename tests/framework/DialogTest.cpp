@@ -214,3 +214,102 @@ TEST_F(DialogTest, HelpCommandTheDialogDoesNotTakeGoesToTheApplication) {
 }
 
 } // namespace
+
+namespace {
+
+// Places itself in its initialisation: moved to (x, y), or only resized to w x h.
+class PlacingDialog : public NameDialog {
+public:
+    PlacingDialog(CWnd* parent, int x, int y, int w, int h)
+        : NameDialog(IDD_NEW_GALLERY, parent), m_x(x), m_y(y), m_w(w), m_h(h) {}
+    BOOL OnInitDialog() override {
+        NameDialog::OnInitDialog();
+        if (m_w > 0) {
+            SetWindowPos(nullptr, 0, 0, m_w, m_h, SWP_NOMOVE | SWP_NOZORDER);
+        } else {
+            SetWindowPos(nullptr, m_x, m_y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        }
+        return TRUE;
+    }
+
+private:
+    int m_x, m_y, m_w, m_h;
+};
+
+RECT WorkArea() {
+    RECT work{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
+POINT Centre(const RECT& r) {
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+}  // namespace
+
+TEST_F(DialogTest, ADialogOpensCentredOverItsOwnerAndInsideTheWorkArea) {
+    const RECT work = WorkArea();
+    struct Case {
+        RECT owner;
+        bool inside;  // far enough from the edges for the centres to meet
+    };
+    const Case cases[] = {
+        {{100, 80, 500, 380}, true},
+        {{300, 200, 900, 700}, true},
+        {{work.right - 120, work.bottom - 90, work.right + 200, work.bottom + 150}, false},
+    };
+    for (const Case& c : cases) {
+        CWnd owner;
+        ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                   CRect(c.owner.left, c.owner.top, c.owner.right, c.owner.bottom),
+                                   nullptr, 0));
+        RECT placed{};
+        NameDialog dialog(IDD_NEW_GALLERY, &owner);
+        RunModal(dialog, [&](HWND d) {
+            ::GetWindowRect(d, &placed);
+            ui::PressButton(d, IDCANCEL);
+        });
+        RECT ownerRect;
+        ::GetWindowRect(owner.m_hWnd, &ownerRect);
+        if (c.inside) {
+            EXPECT_NEAR(Centre(ownerRect).x, Centre(placed).x, 1);
+            EXPECT_NEAR(Centre(ownerRect).y, Centre(placed).y, 1);
+        }
+        EXPECT_GE(placed.left, work.left);
+        EXPECT_GE(placed.top, work.top);
+        EXPECT_LE(placed.right, work.right) << "kept inside the work area";
+        EXPECT_LE(placed.bottom, work.bottom);
+        owner.DestroyWindow();
+    }
+
+    NameDialog alone;
+    RECT placed{};
+    RunModal(alone, [&](HWND d) {
+        ::GetWindowRect(d, &placed);
+        ui::PressButton(d, IDCANCEL);
+    });
+    EXPECT_NEAR(Centre(work).x, Centre(placed).x, 1) << "without an owner: the work area's centre";
+    EXPECT_NEAR(Centre(work).y, Centre(placed).y, 1);
+}
+
+TEST_F(DialogTest, ADialogThatPlacesItselfStaysThereOrIsCentredWithItsNewSize) {
+    const RECT work = WorkArea();
+    PlacingDialog moved(nullptr, 17, 23, 0, 0);
+    RECT placed{};
+    RunModal(moved, [&](HWND d) {
+        ::GetWindowRect(d, &placed);
+        ui::PressButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(17, placed.left);
+    EXPECT_EQ(23, placed.top);
+
+    PlacingDialog resized(nullptr, 0, 0, 420, 260);
+    RunModal(resized, [&](HWND d) {
+        ::GetWindowRect(d, &placed);
+        ui::PressButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(420, placed.right - placed.left);
+    EXPECT_NEAR(Centre(work).x, Centre(placed).x, 1);
+    EXPECT_NEAR(Centre(work).y, Centre(placed).y, 1);
+}
