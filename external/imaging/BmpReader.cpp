@@ -1,5 +1,6 @@
 #include "BmpReader.h"
 
+#include <climits>
 #include <cstring>
 
 #include "ImagingResult.h"

@@ -23,6 +23,7 @@
 
 namespace imaging {
 
+// Each reader serves one ReadInfo or one Load.
 class CJpegReader {
 public:
     CJpegReader(const BYTE* data, size_t size);
