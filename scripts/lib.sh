@@ -15,13 +15,14 @@ fi
 # which would break once a caller changes directory).
 FOTOLOFT_ROOT="$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd -P)"
 
-# Debian packages the build, the tests and the scripts need (procps for pgrep and ps).
+# Debian packages the build, the tests and the scripts need (procps for pgrep and ps; nasm
+# for libjpeg-turbo's SIMD code, see scripts/build-libjpeg-turbo).
 # (The lists are used by the scripts that source this file.)
 # shellcheck disable=SC2034
 FOTOLOFT_PACKAGES=(
     cmake ninja-build
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    mingw-w64-x86-64-dev googletest
+    mingw-w64-x86-64-dev googletest nasm
     wine wine64
     xvfb xauth x11-utils xdotool procps
 )
@@ -215,9 +216,13 @@ fotoloft_run_unlock() {
     fi
 }
 
-# Configures when needed, then builds everything (program, DLLs, tests, tools).
+# Builds libjpeg-turbo when it is missing or stale (the imaging library links it, and CMake
+# refuses to configure without it), configures when needed, then builds everything (program,
+# DLLs, tests, tools).
 fotoloft_build() {
     local build="$FOTOLOFT_ROOT/build"
+    "$FOTOLOFT_ROOT/scripts/build-libjpeg-turbo" \
+        || fotoloft_die "building libjpeg-turbo failed (see above)" || return 1
     if ! fotoloft__cache_current; then
         fotoloft_log "configuring"
         # Only CMake's own files go: build/ also holds the Wine prefix, which is expensive.
