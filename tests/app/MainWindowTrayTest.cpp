@@ -5,6 +5,8 @@
 #include "framework/WinApp.h"
 #include "main_window/CameraManagerDlg.h"
 #include "resource.h"
+#include "tests/e2e/ProgramTestSupport.h"
+#include "tests/external/imaging/ImagingTestSupport.h"
 #include "tests/support/ProgramDriver.h"
 #include "tests/support/ScratchFiles.h"
 #include "tests/support/ScratchRegistry.h"
@@ -148,4 +150,33 @@ TEST_F(MainWindowTrayTest, ARefreshCancelledAtOnceShowsTheAbortedLine) {
     EXPECT_TRUE(messageLine);
     EXPECT_FALSE(countsShown);
     EXPECT_EQ(0, countAfterCancel);
+}
+
+// The extension is compared in lower case: an item whose file ends in .JPG opens the viewer.
+TEST_F(MainWindowTrayTest, AnItemWhoseNameEndsInUpperCaseJpgOpensTheViewer) {
+    const std::string picture = downloads / "HOLIDAY.JPG";
+    ASSERT_TRUE(scratch::WriteBytes(picture, imaging_test::EncodeJpeg(imaging_test::Pattern(64, 48, 3))));
+    CWinApp app;
+    CCameraManagerDlg dlg;
+    app.m_pMainWnd = &dlg;
+    const DWORD uiThread = ::GetCurrentThreadId();
+    bool opened = false;
+    bool fired = false;
+    ui::RunDriven(
+        [&] { return dlg.DoModal(); }, kTitle,
+        [&](HWND main) {
+            Answer(uiThread, main, IDOK);  // the empty camera says so
+            dlg.GetTray().AddItem(picture.c_str(), "Holiday");
+            e2etest::ClickThumbnail(main, 0, true);
+            HWND viewer = ui::WaitForThreadWindow(uiThread, "#32770", "Holiday (64 x 48)", kTimeout);
+            opened = viewer != nullptr;
+            if (opened) {
+                ::PostMessageA(viewer, WM_COMMAND, IDCANCEL, 0);
+                ui::WaitUntil([&] { return !::IsWindow(viewer); }, kTimeout);
+            }
+            ui::PressButton(main, IDOK);
+        },
+        kTimeout * 3, &fired);
+    EXPECT_FALSE(fired);
+    EXPECT_TRUE(opened);
 }

@@ -6,6 +6,7 @@
 #include <vfw.h>
 
 #include "tests/e2e/ProgramTestSupport.h"
+#include "tests/external/imaging/ImagingTestSupport.h"
 #include "tests/support/MediaFiles.h"
 
 using e2etest::kMainTitle;
@@ -79,4 +80,85 @@ TEST_F(OpenItemTest, ASnapshotThatCannotBeReadOpensNothingAndLeavesNoTemporaryFi
     HWND player = m_program->WaitForWindow("Video 1", kWindowTimeout);
     ASSERT_NE(nullptr, player);
     ::PostMessageA(player, WM_COMMAND, IDCANCEL, 0);
+}
+
+namespace {
+
+// A snapshot of that size, as a camera writes it.
+bool WriteSnapshot(const std::string& path, int width, int height) {
+    return scratch::WriteBytes(path, imaging_test::EncodeJpeg(imaging_test::Pattern(width, height, 3)));
+}
+
+struct Bars {
+    bool horizontal = false, vertical = false;
+    SCROLLINFO h{}, v{};
+};
+
+Bars ReadBars(HWND viewer) {
+    Bars bars;
+    HWND h = ::GetDlgItem(viewer, IDC_HSCROLL);
+    HWND v = ::GetDlgItem(viewer, IDC_VSCROLL);
+    bars.horizontal = ::IsWindowVisible(h) && ::IsWindowEnabled(h);
+    bars.vertical = ::IsWindowVisible(v) && ::IsWindowEnabled(v);
+    bars.h.cbSize = bars.v.cbSize = sizeof(SCROLLINFO);
+    bars.h.fMask = bars.v.fMask = SIF_ALL;
+    ::GetScrollInfo(h, SB_CTL, &bars.h);
+    ::GetScrollInfo(v, SB_CTL, &bars.v);
+    return bars;
+}
+
+}  // namespace
+
+// Snapshots of 1600 x 1200, 641 x 480 and 640 x 480 opened from their thumbnails.
+TEST_F(ProgramTest, ASnapshotOpensAtItsTrueSizeWithTheBarsItNeeds) {
+    ASSERT_TRUE(WriteSnapshot(camera / "A.JPG", 1600, 1200));
+    ASSERT_TRUE(WriteSnapshot(camera / "B.JPG", 641, 480));
+    ASSERT_TRUE(WriteSnapshot(camera / "C.JPG", 640, 480));
+    driver.SetDword("CapacityMB", 16);
+    e2e::Program program;
+    HWND main = program.WaitForWindow(kMainTitle, kWindowTimeout);
+    ASSERT_NE(nullptr, main);
+    ASSERT_TRUE(e2e::WaitForControlText(main, IDC_SNAPSHOTS_FIELD, "3 Snapshots Taken", kTimeout));
+
+    e2etest::ClickThumbnail(main, 2, true);
+    HWND viewer = program.WaitForWindow("Snapshot 3 (640 x 480)", kWindowTimeout);
+    ASSERT_NE(nullptr, viewer);
+    Bars bars = ReadBars(viewer);
+    EXPECT_FALSE(bars.horizontal);
+    EXPECT_FALSE(bars.vertical);
+    RECT frame, client;
+    ::GetWindowRect(::GetDlgItem(viewer, IDC_PICTURE_FRAME), &frame);
+    ::GetClientRect(viewer, &client);
+    EXPECT_EQ(640, frame.right - frame.left);
+    EXPECT_EQ(646, client.right) << "the window hugs the picture";
+    ::PostMessageA(::GetDlgItem(viewer, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(ui::WaitUntil([&] { return !::IsWindow(viewer); }, kTimeout)) << "Escape closes it";
+
+    e2etest::ClickThumbnail(main, 1, true);
+    viewer = program.WaitForWindow("Snapshot 2 (641 x 480)", kWindowTimeout);
+    ASSERT_NE(nullptr, viewer);
+    bars = ReadBars(viewer);
+    EXPECT_TRUE(bars.horizontal);
+    EXPECT_FALSE(bars.vertical);
+    EXPECT_EQ(641, bars.h.nMax);
+    EXPECT_EQ(640u, bars.h.nPage);
+    ::PostMessageA(viewer, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(ui::WaitUntil([&] { return !::IsWindow(viewer); }, kTimeout));
+
+    e2etest::ClickThumbnail(main, 0, true);
+    viewer = program.WaitForWindow("Snapshot 1 (1600 x 1200)", kWindowTimeout);
+    ASSERT_NE(nullptr, viewer);
+    HWND vertical = ::GetDlgItem(viewer, IDC_VSCROLL);
+    for (int page = 0; page < 5; ++page) {
+        ::SendMessageA(viewer, WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(vertical));
+    }
+    bars = ReadBars(viewer);
+    EXPECT_TRUE(bars.horizontal);
+    EXPECT_TRUE(bars.vertical);
+    EXPECT_EQ(1200, bars.v.nMax);
+    EXPECT_EQ(1200 - 480 + 1, bars.v.nPos) << "the last row shows and no more";
+    ::PostMessageA(viewer, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ("Snapshot0000.jpg Snapshot0001.jpg Snapshot0002.jpg",
+              scratch::ListFiles(downloads.Path()))
+        << "no DFT file may stay behind";
 }

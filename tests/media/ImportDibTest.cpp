@@ -6,6 +6,8 @@
 
 #include "media/ImportDib.h"
 #include "resource.h"
+#include "tests/external/imaging/ImagingTestSupport.h"
+#include "tests/support/MediaFiles.h"
 #include "tests/support/ScratchFiles.h"
 #include "tests/support/ScratchRegistry.h"
 
@@ -56,6 +58,41 @@ TEST(ImportDib, AResourceLoadsAsThroughCDib) {
     ASSERT_EQ(plain.m_bm.bmWidthBytes, imported.m_bm.bmWidthBytes);
     const size_t bytes = static_cast<size_t>(plain.m_bm.bmWidthBytes) * plain.m_bm.bmHeight;
     EXPECT_EQ(0, std::memcmp(plain.m_bm.bmBits, imported.m_bm.bmBits, bytes));
+}
+
+// A progressive JPEG (format 81) gets the decoder option (80, 0, 0), a bitmap does not; the
+// picture arrives whole, and the temporary bitmap is gone afterwards.
+TEST(ImportDib, ConvertsThroughTheImagingLibraryAndLeavesNoTemporaryFile) {
+    scratch::RegistryKey user(HKEY_CURRENT_USER, kPropertiesKey);
+    scratch::Directory temp("import-temp"), pictures("import-pictures");
+    user.SetString("TempDirectory", temp.Path());
+    imaging_test::JpegOptions progressive;
+    progressive.progressive = true;
+    ASSERT_TRUE(scratch::WriteBytes(pictures / "Snapshot0000.jpg",
+                                    imaging_test::EncodeJpeg(imaging_test::Pattern(64, 48, 3), progressive)));
+    ASSERT_TRUE(scratch::WriteBitmapFile(pictures / "plain.bmp", 30, 20));
+    auto lastOption = reinterpret_cast<PFN_IMG_DIAGNOSTIC_LAST_OPTION>(reinterpret_cast<void*>(
+        ::GetProcAddress(::LoadLibraryA("LTFIL80N.dll"), "ImgDiagnosticLastOption")));
+    ASSERT_NE(nullptr, lastOption);
+    int option = 0, first = -1, second = -1;
+    const int callsBefore = lastOption(&option, &first, &second);
+
+    CImportDib image;
+    ASSERT_TRUE(image.LoadFromFile((pictures / "Snapshot0000.jpg").c_str()));
+    EXPECT_EQ(64, image.GetWidth());
+    EXPECT_EQ(48, image.GetHeight());
+    EXPECT_EQ(callsBefore + 1, lastOption(&option, &first, &second));
+    EXPECT_EQ(80, option);
+    EXPECT_EQ(0, first);
+    EXPECT_EQ(0, second);
+    ASSERT_TRUE(image.LoadFromFile((pictures / "plain.bmp").c_str()));
+    EXPECT_EQ(30, image.GetWidth());
+    EXPECT_EQ(callsBefore + 1, lastOption(&option, &first, &second)) << "a bitmap needs no option";
+
+    ASSERT_TRUE(scratch::WriteBytes(pictures / "damaged.jpg", scratch::JpegHeader(64, 48)));
+    EXPECT_FALSE(image.LoadFromFile((pictures / "damaged.jpg").c_str()));
+    EXPECT_EQ(30, image.GetWidth()) << "a failed conversion leaves the picture as it was";
+    EXPECT_EQ("", scratch::ListFiles(temp.Path())) << "no DFT file may stay";
 }
 
 }  // namespace
