@@ -124,11 +124,23 @@ BOOL CDib::Draw(CDC* dc, const RECT& destination, const RECT& source, BOOL foreg
     CBitmapInfo info{};
     GetInfoHeader(&info.header);
     GetColorTable(info.colors, kMaxColors);
+    // Only the rows the source covers are handed over, as a picture of their own: a DrawDib
+    // that copies what it is given before drawing (Wine's does) then copies a band, not the
+    // whole of a large picture, at every scroll.
+    const BYTE* bits = static_cast<const BYTE*>(m_bm.bmBits);
+    LONG top = source.top;
+    const LONG rows = source.bottom - source.top;
+    if (info.header.biHeight > 0 && rows > 0 && top >= 0 && source.bottom <= info.header.biHeight) {
+        bits += static_cast<size_t>(info.header.biHeight - source.bottom) * m_bm.bmWidthBytes;
+        info.header.biHeight = rows;
+        info.header.biSizeImage = static_cast<DWORD>(rows) * static_cast<DWORD>(m_bm.bmWidthBytes);
+        top = 0;
+    }
     const BOOL drawn = ::DrawDibDraw(
         m_hDrawDib, dc->GetSafeHdc(), destination.left, destination.top,
         destination.right - destination.left, destination.bottom - destination.top, &info.header,
-        m_bm.bmBits, source.left, source.top, source.right - source.left,
-        source.bottom - source.top, foreground ? 0 : DDF_BACKGROUNDPAL);
+        const_cast<BYTE*>(bits), source.left, top, source.right - source.left, rows,
+        foreground ? 0 : DDF_BACKGROUNDPAL);
     if (previous != nullptr) {
         dc->SelectPalette(previous, TRUE);
     }
