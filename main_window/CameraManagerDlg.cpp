@@ -11,6 +11,7 @@
 #include "framework/MessageBox.h"
 #include "framework/WinApp.h"
 #include "framework/WinThread.h"
+#include "main_window/AboutDlg.h"
 #include "main_window/ExGalleryInterface.h"
 #include "media/ImageViewerDlg.h"
 #include "media/ImportDib.h"
@@ -50,8 +51,10 @@ BOOL CCameraManagerDlg::OnInitDialog() {
         SetWindowText(m_strTitle);
     }
 
+    AddAboutEntry();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
+    LayOutControls();
 
     ShowStatusMessage(FALSE);
     SetStatusField(0, IDS_SNAPSHOT_TAKEN, &m_snapshotsField);
@@ -64,6 +67,74 @@ BOOL CCameraManagerDlg::OnInitDialog() {
     // The first refresh starts once the window is up.
     ScheduleAction(ACTION_REFRESH);
     return TRUE;
+}
+
+void CCameraManagerDlg::AddAboutEntry() {
+    CString about;
+    about.LoadString(IDS_ABOUTBOX);
+    HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
+    if (menu == nullptr || about.IsEmpty()) {
+        return;
+    }
+    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about);
+}
+
+void CCameraManagerDlg::OnSysCommand(UINT id, LPARAM param) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    Default();
+}
+
+namespace {
+
+// Where each control goes, in client pixels.
+struct ControlPlace {
+    int id;
+    int x, y, width, height;
+};
+
+const ControlPlace kLayout[] = {
+    {IDC_GET_ALL, 6, 388, 110, 30},
+    {IDC_GET_SELECTED, 118, 388, 110, 30},
+    {IDC_DELETE_ALL, 233, 388, 110, 30},
+    {IDOK, 350, 388, 110, 30},
+    {IDC_MAIN_HELP, 465, 388, 110, 30},
+    {IDC_REFRESH, 28, 332, 100, 30},
+    {IDC_CONTENTS_CAPTION, 22, 80, 200, 30},
+    {IDC_STATUS_CAPTION, 22, 12, 200, 30},
+    {IDC_MEMORY_FIELD, 35, 35, 200, 20},
+    {IDC_SNAPSHOTS_FIELD, 255, 35, 150, 20},
+    {IDC_VIDEOS_FIELD, 405, 35, 150, 20},
+    {IDC_MESSAGE_LINE, 35, 35, 500, 20},
+};
+
+constexpr int kClientWidth = 579;
+constexpr int kClientHeight = 425;
+
+}  // namespace
+
+// The window's own pixel layout, whatever the dialog font made of the template.
+void CCameraManagerDlg::LayOutControls() {
+    CRect outer, client;
+    GetWindowRect(&outer);
+    GetClientRect(&client);
+    SetWindowPos(nullptr, 0, 0, kClientWidth + outer.Width() - client.Width(),
+                 kClientHeight + outer.Height() - client.Height(),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    const UINT place = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (CWnd* separator = GetDlgItem(IDC_SEPARATOR)) {
+        separator->SetWindowPos(nullptr, 3, 379, client.Width() - 6, 2, place);
+    }
+    for (const ControlPlace& control : kLayout) {
+        if (CWnd* window = GetDlgItem(control.id)) {
+            window->SetWindowPos(nullptr, control.x, control.y, control.width, control.height,
+                                 place);
+        }
+    }
 }
 
 void CCameraManagerDlg::ScheduleAction(int action) {

@@ -35,6 +35,7 @@ public:
             MapCommand(ID_HELP_SECOND_WINDOW, &CCameraManagerDlg::OnHelpSecondWindow),
             MapCommand(IDC_MAIN_HELP, &CCameraManagerDlg::OnHelpButton),
             MapQueryDragIcon(&CCameraManagerDlg::OnQueryDragIcon),
+            MapSysCommand(&CCameraManagerDlg::OnSysCommand),
             MapSimple(WM_TIMER, &CCameraManagerDlg::RunPendingAction),
             MapCommand(IDC_REFRESH, &CCameraManagerDlg::OnRefresh),
             MapCommand(IDC_DELETE_ALL, &CCameraManagerDlg::OnDeleteAll),
@@ -69,6 +70,12 @@ public:
 
     // Erases the camera after asking; also the action of ACTION_CLEAR_CAMERA.
     void OnDeleteAll();
+
+    // The look of the window: its client area fixed to 579 x 425 and every control placed
+    // in pixels; the About entry at the end of the system menu.
+    void LayOutControls();
+    void AddAboutEntry();
+    void OnSysCommand(UINT id, LPARAM param);
 
     // The tray in the "Camera Contents" area and the hidden album list; TRUE when created.
     BOOL CreateThumbnailTray();
