@@ -1,0 +1,70 @@
+// GDI wrappers: a select guard puts back what it replaced, a filled rectangle leaves the
+// context's colours alone, and a created object is never replaced by a second.
+#include <gtest/gtest.h>
+
+#include "framework/GdiObject.h"
+
+namespace {
+
+TEST(GdiObject, SelectGuardPutsBackWhatItReplaced) {
+    CDC memory;
+    ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
+    const HGDIOBJ original = ::GetCurrentObject(memory, OBJ_BITMAP);
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.CreateBitmap(4, 4, 1, memory.GetDeviceCaps(BITSPIXEL), nullptr));
+    {
+        CSelectGuard guard(memory, bitmap);
+        EXPECT_TRUE(guard.IsSelected());
+        EXPECT_EQ(bitmap.GetSafeHandle(), ::GetCurrentObject(memory, OBJ_BITMAP));
+    }
+    EXPECT_EQ(original, ::GetCurrentObject(memory, OBJ_BITMAP));
+    CSelectGuard nothing(memory, nullptr);
+    EXPECT_FALSE(nothing.IsSelected());
+}
+
+TEST(GdiObject, FillSolidRectFillsOnlyTheRectangleAndKeepsTheBackgroundColour) {
+    CDC memory;
+    ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.CreateBitmap(8, 8, 1, memory.GetDeviceCaps(BITSPIXEL), nullptr));
+    CSelectGuard guard(memory, bitmap);
+    ASSERT_TRUE(memory.FillSolidRect(RECT{0, 0, 8, 8}, RGB(0, 0, 255)));
+    ::SetBkColor(memory, RGB(1, 2, 3));
+    ASSERT_TRUE(memory.FillSolidRect(RECT{2, 2, 4, 4}, RGB(255, 0, 0)));
+    EXPECT_EQ(RGB(255, 0, 0), ::GetPixel(memory, 2, 2));
+    EXPECT_EQ(RGB(255, 0, 0), ::GetPixel(memory, 3, 3));
+    EXPECT_EQ(RGB(0, 0, 255), ::GetPixel(memory, 4, 4)) << "the right and bottom edges stay out";
+    EXPECT_EQ(RGB(1, 2, 3), ::GetBkColor(memory));
+}
+
+TEST(GdiObject, ASecondCreateLeavesTheFirstObjectInPlace) {
+    LOGFONTA description{};
+    description.lfHeight = -12;
+    lstrcpyA(description.lfFaceName, "Arial");
+    CFont font;
+    ASSERT_TRUE(font.CreateFontIndirect(&description));
+    const HGDIOBJ first = font.GetSafeHandle();
+    EXPECT_FALSE(font.CreateFontIndirect(&description));
+    EXPECT_EQ(first, font.GetSafeHandle());
+    CScreenDC screen;
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.CreateCompatibleBitmap(&screen, 3, 2));
+    EXPECT_FALSE(bitmap.CreateCompatibleBitmap(&screen, 3, 2));
+    BITMAP seen{};
+    ASSERT_NE(0, bitmap.GetBitmap(&seen));
+    EXPECT_EQ(3, seen.bmWidth);
+}
+
+TEST(GdiObject, DeleteDcReleasesOnlyAContextOfItsOwn) {
+    CDC memory;
+    ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
+    EXPECT_TRUE(memory.DeleteDC());
+    EXPECT_EQ(nullptr, memory.GetSafeHdc());
+    EXPECT_FALSE(memory.DeleteDC());
+    CScreenDC screen;
+    CDC borrowed;
+    borrowed.Attach(screen);
+    EXPECT_FALSE(borrowed.DeleteDC());
+}
+
+}  // namespace
