@@ -1,7 +1,9 @@
 // GDI wrappers: a select guard puts back what it replaced, a filled rectangle leaves the
-// context's colours alone, and a created object is never replaced by a second.
+// context's colours alone, a created object is never replaced by a second, and an
+// owner-drawn button's WM_DRAWITEM reaches the button object.
 #include <gtest/gtest.h>
 
+#include "framework/Button.h"
 #include "framework/GdiObject.h"
 
 namespace {
@@ -65,6 +67,33 @@ TEST(GdiObject, DeleteDcReleasesOnlyAContextOfItsOwn) {
     CDC borrowed;
     borrowed.Attach(screen);
     EXPECT_FALSE(borrowed.DeleteDC());
+}
+
+class CountingButton : public CButton {
+public:
+    void DrawItem(LPDRAWITEMSTRUCT item) override {
+        ++drawn;
+        lastState = item->itemState;
+    }
+    int drawn = 0;
+    UINT lastState = 0;
+};
+
+TEST(GdiObject, AnOwnerDrawnButtonDrawsItselfThroughItsObject) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "owner draw", WS_POPUP | WS_VISIBLE,
+                                CRect(0, 0, 200, 100), nullptr, 0))
+        << "no window: is there a display?";
+    CountingButton button;
+    ASSERT_TRUE(button.CreateEx(0, "BUTTON", "Draw me", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
+                                CRect(10, 10, 110, 40), &parent, 1000));
+    button.Invalidate();
+    button.UpdateWindow();
+    EXPECT_GE(button.drawn, 1);
+    const int before = button.drawn;
+    button.SetState(TRUE);
+    EXPECT_GT(button.drawn, before);
+    EXPECT_TRUE(button.lastState & ODS_SELECTED);
 }
 
 }  // namespace
