@@ -1,6 +1,5 @@
 // GDI wrappers: a select guard puts back what it replaced, a filled rectangle leaves the
-// context's colours alone, a created object is never replaced by a second, and an
-// owner-drawn button's WM_DRAWITEM reaches the button object.
+// context's colours alone, and an owner-drawn button's WM_DRAWITEM reaches the button object.
 #include <gtest/gtest.h>
 
 #include "framework/Button.h"
@@ -37,36 +36,6 @@ TEST(GdiObject, FillSolidRectFillsOnlyTheRectangleAndKeepsTheBackgroundColour) {
     EXPECT_EQ(RGB(255, 0, 0), ::GetPixel(memory, 3, 3));
     EXPECT_EQ(RGB(0, 0, 255), ::GetPixel(memory, 4, 4)) << "the right and bottom edges stay out";
     EXPECT_EQ(RGB(1, 2, 3), ::GetBkColor(memory));
-}
-
-TEST(GdiObject, ASecondCreateLeavesTheFirstObjectInPlace) {
-    LOGFONTA description{};
-    description.lfHeight = -12;
-    lstrcpyA(description.lfFaceName, "Arial");
-    CFont font;
-    ASSERT_TRUE(font.CreateFontIndirect(&description));
-    const HGDIOBJ first = font.GetSafeHandle();
-    EXPECT_FALSE(font.CreateFontIndirect(&description));
-    EXPECT_EQ(first, font.GetSafeHandle());
-    CScreenDC screen;
-    CBitmap bitmap;
-    ASSERT_TRUE(bitmap.CreateCompatibleBitmap(&screen, 3, 2));
-    EXPECT_FALSE(bitmap.CreateCompatibleBitmap(&screen, 3, 2));
-    BITMAP seen{};
-    ASSERT_NE(0, bitmap.GetBitmap(&seen));
-    EXPECT_EQ(3, seen.bmWidth);
-}
-
-TEST(GdiObject, DeleteDcReleasesOnlyAContextOfItsOwn) {
-    CDC memory;
-    ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
-    EXPECT_TRUE(memory.DeleteDC());
-    EXPECT_EQ(nullptr, memory.GetSafeHdc());
-    EXPECT_FALSE(memory.DeleteDC());
-    CScreenDC screen;
-    CDC borrowed;
-    borrowed.Attach(screen);
-    EXPECT_FALSE(borrowed.DeleteDC());
 }
 
 class CountingButton : public CButton {
