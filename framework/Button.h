@@ -13,4 +13,18 @@ public:
     void SetButtonStyle(UINT style, BOOL redraw = TRUE) {
         SendMessage(BM_SETSTYLE, style, MAKELPARAM(redraw, 0));
     }
+
+    // Draws a button of style BS_OWNERDRAW; the parent's WM_DRAWITEM comes here.
+    virtual void DrawItem(LPDRAWITEMSTRUCT item) {}
+
+    BOOL OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        if (msg != WM_DRAWITEM) {
+            return CWnd::OnChildNotify(msg, wParam, lParam, result);
+        }
+        DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+        if (result != nullptr) {
+            *result = TRUE;
+        }
+        return TRUE;
+    }
 };

@@ -34,6 +34,20 @@ public:
 
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
     int GetBitmap(BITMAP* description) const { return GetObject(sizeof(BITMAP), description); }
+    // A device-dependent bitmap; `bits` may be null for uninitialised pixels.
+    BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
+    // A bitmap of the format `dc` draws in (not that of a memory context's 1 x 1 stand-in
+    // unless `dc` is such a context).
+    BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
+};
+
+class CFont : public CGdiObject {
+public:
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCFont; }
+    static const CRuntimeClass classCFont;
+
+    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
+    BOOL CreateFontIndirect(const LOGFONTA* font);
 };
 
 class CPalette : public CGdiObject {
@@ -58,6 +72,8 @@ public:
 
     // A memory context compatible with `dc` (null: the screen).
     BOOL CreateCompatibleDC(CDC* dc);
+    // Releases a memory context this object created; FALSE when it holds none of its own.
+    BOOL DeleteDC();
     // Borrows a handle; the object will not release it.
     void Attach(HDC dc) { m_hDC = dc; }
     HDC GetSafeHdc() const { return m_hDC; }
@@ -68,11 +84,43 @@ public:
     }
     UINT RealizePalette() { return ::RealizePalette(m_hDC); }
     HGDIOBJ SelectObject(HGDIOBJ object) { return ::SelectObject(m_hDC, object); }
+    int GetDeviceCaps(int index) const { return ::GetDeviceCaps(m_hDC, index); }
+
+    // Fills with one colour, leaving the context's background colour as it was.
+    BOOL FillSolidRect(const RECT& rect, COLORREF color);
+    BOOL BitBlt(int x, int y, int width, int height, const CDC* source, int sourceX, int sourceY,
+                DWORD rop) {
+        return ::BitBlt(m_hDC, x, y, width, height, source != nullptr ? source->m_hDC : nullptr,
+                        sourceX, sourceY, rop);
+    }
+    COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
+    int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
+    int DrawText(const char* text, int count, RECT* rect, UINT format) {
+        return ::DrawTextA(m_hDC, text, count, rect, format);
+    }
+    BOOL DrawFocusRect(const RECT& rect) { return ::DrawFocusRect(m_hDC, &rect); }
 
     HDC m_hDC = nullptr;
 
 protected:
     bool m_owned = false;  // a memory context this object created
+};
+
+// Selects an object into a context for the guard's scope, then puts back what it replaced.
+// Declare the guard after the object it selects, so that it lets go of it first.
+class CSelectGuard {
+public:
+    CSelectGuard(CDC& dc, HGDIOBJ object);
+    ~CSelectGuard();
+    CSelectGuard(const CSelectGuard&) = delete;
+    CSelectGuard& operator=(const CSelectGuard&) = delete;
+
+    // FALSE when there was nothing to select or the context refused the object.
+    BOOL IsSelected() const { return m_previous != nullptr; }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous = nullptr;
 };
 
 // The screen's context, for as long as the object lives.

@@ -304,7 +304,19 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    return DispatchToMap(msg, wParam, lParam, result) ? TRUE : FALSE;
+    if (DispatchToMap(msg, wParam, lParam, result)) {
+        return TRUE;
+    }
+    // An owner-drawn control draws itself: what the parent's table does not take goes back
+    // to the control's object. Menus have no window to go back to.
+    if (msg == WM_DRAWITEM) {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        CWnd* control = item != nullptr && item->CtlType != ODT_MENU
+                            ? FromHandlePermanent(item->hwndItem)
+                            : nullptr;
+        return control != nullptr && control->OnChildNotify(msg, wParam, lParam, result);
+    }
+    return FALSE;
 }
 
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -71,6 +71,11 @@ public:
     virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     // Default processing of the message now being handled.
     LRESULT Default();
+    // A notification the parent passed back to this control (WM_DRAWITEM of an owner-drawn
+    // control); TRUE when the control handled it, with *result the parent's answer.
+    virtual BOOL OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+        return FALSE;
+    }
     // Called after the last message of the window; the object is unbound by then.
     virtual void PostNcDestroy() {}
 

@@ -4,34 +4,13 @@
 
 #include "media/Dib.h"
 #include "resource.h"
+#include "tests/support/Canvas.h"
 #include "tests/support/MediaFiles.h"
 #include "tests/support/ScratchFiles.h"
 
 namespace {
 
-// A 24-bit memory bitmap the picture is drawn into, read back pixel by pixel.
-class Canvas {
-public:
-    Canvas(int width, int height) {
-        m_screen.CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
-        void* bits = nullptr;
-        m_bitmap = ::CreateDIBSection(m_screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_previous = m_screen.SelectObject(m_bitmap);
-    }
-    ~Canvas() {
-        m_screen.SelectObject(m_previous);
-        ::DeleteObject(m_bitmap);
-    }
-    CDC* Dc() { return &m_screen; }
-    COLORREF At(int x, int y) { return ::GetPixel(m_screen, x, y); }
-
-private:
-    CDC m_screen;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_previous = nullptr;
-};
+using scratch::Canvas;
 
 TEST(Dib, ReportsItsRunTimeClassAndStartsEmpty) {
     CDib dib;
