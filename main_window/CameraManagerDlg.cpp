@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "external/lmshell/LMShell.h"
 #include "framework/OleException.h"
 #include "framework/MessageBox.h"
+#include "framework/ResourceHandle.h"
 #include "framework/WinApp.h"
 #include "framework/WinThread.h"
 #include "main_window/AboutDlg.h"
@@ -21,6 +23,14 @@
 namespace {
 const DWORD kMainHelpContext = 3856;
 
+// The window's colours and its two panels, in client pixels.
+constexpr COLORREF kWindowColor = RGB(215, 215, 215);
+constexpr COLORREF kPanelColor = RGB(212, 230, 249);
+constexpr int kStatusPanelX = 5, kStatusPanelY = 5;
+constexpr int kStatusPanelWidth = 573, kStatusPanelHeight = 66;
+constexpr int kContentsPanelX = 5, kContentsPanelY = 71;
+constexpr int kContentsPanelWidth = 576, kContentsPanelHeight = 304;
+
 // The extension of a path, dot included, as the path has it.
 CString ExtensionOf(const CString& path) {
     char extension[_MAX_EXT] = {};
@@ -31,7 +41,9 @@ CString ExtensionOf(const CString& path) {
 
 CCameraManagerDlg::CCameraManagerDlg(CWnd* parent)
     : CDialog(IDD_CAMERA_MANAGER, parent),
-      m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_MAINFRAME))) {}
+      m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_MAINFRAME))) {
+    m_staticBrush.Attach(::CreateSolidBrush(kPanelColor));
+}
 
 void CCameraManagerDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -54,19 +66,138 @@ BOOL CCameraManagerDlg::OnInitDialog() {
     AddAboutEntry();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
-    LayOutControls();
 
     ShowStatusMessage(FALSE);
     SetStatusField(0, IDS_SNAPSHOT_TAKEN, &m_snapshotsField);
     SetStatusField(0, IDS_VIDEO_TAKEN, &m_videosField);
     SetStatusField(0, IDS_MEMORY_FULL, &m_memoryField);
 
+    static const UINT kStatusPieces[CPanelImage::kPieceCount] = {
+        IDB_STATUS_TOP_LEFT,  IDB_STATUS_TOP,         IDB_STATUS_TOP_RIGHT, IDB_STATUS_RIGHT,
+        IDB_STATUS_BOTTOM_RIGHT, IDB_STATUS_BOTTOM, IDB_STATUS_BOTTOM_LEFT, IDB_STATUS_LEFT};
+    static const UINT kContentsPieces[CPanelImage::kPieceCount] = {
+        IDB_CONTENTS_TOP_LEFT,  IDB_CONTENTS_TOP,         IDB_CONTENTS_TOP_RIGHT,
+        IDB_CONTENTS_RIGHT,     IDB_CONTENTS_BOTTOM_RIGHT, IDB_CONTENTS_BOTTOM,
+        IDB_CONTENTS_BOTTOM_LEFT, IDB_CONTENTS_LEFT};
+    m_statusPanel.Create(kStatusPanelWidth, kStatusPanelHeight, kPanelColor, kStatusPieces);
+    m_contentsPanel.Create(kContentsPanelWidth, kContentsPanelHeight, kPanelColor,
+                           kContentsPieces);
+    m_hStatusCaption = ::GetDlgItem(m_hWnd, IDC_STATUS_CAPTION);
+    m_hContentsCaption = ::GetDlgItem(m_hWnd, IDC_CONTENTS_CAPTION);
+
     m_bBusy = FALSE;
+    CreateFonts();
+    if (m_pStatusFont) {
+        for (int id : {IDC_MEMORY_FIELD, IDC_SNAPSHOTS_FIELD, IDC_VIDEOS_FIELD}) {
+            HWND field = ::GetDlgItem(m_hWnd, id);
+            ::SendMessageA(field, WM_SETFONT, reinterpret_cast<WPARAM>(m_pStatusFont->m_hObject), FALSE);
+            ::InvalidateRect(field, nullptr, TRUE);
+            ::UpdateWindow(field);
+        }
+        ::SendMessageA(::GetDlgItem(m_hWnd, IDC_MESSAGE_LINE), WM_SETFONT,
+                       reinterpret_cast<WPARAM>(m_pStatusFont->m_hObject), FALSE);
+    }
+    SetUpButtons();
+    LayOutControls();
+
     CreateThumbnailTray();
     CreateAlbumList();
     // The first refresh starts once the window is up.
     ScheduleAction(ACTION_REFRESH);
     return TRUE;
+}
+
+void CCameraManagerDlg::CreateFonts() {
+    // The buttons' font maker serves here too: a description from the string table, width 0,
+    // proof quality.
+    m_pCaptionFont = CSkinButton::CreateButtonFont(IDS_CAPTION_FONT);
+    m_pStatusFont = CSkinButton::CreateButtonFont(IDS_STATUS_FONT);
+}
+
+void CCameraManagerDlg::SetUpButtons() {
+    struct Button {
+        CSkinButton* button;
+        int id;
+        int faces;  // 0: the five bottom buttons' faces, 3: Refresh's
+        COLORREF background;
+    };
+    const Button buttons[] = {
+        {&m_refreshButton, IDC_REFRESH, 3, kPanelColor},
+        {&m_deleteAllButton, IDC_DELETE_ALL, 0, kWindowColor},
+        {&m_getAllButton, IDC_GET_ALL, 0, kWindowColor},
+        {&m_getSelectedButton, IDC_GET_SELECTED, 0, kWindowColor},
+        {&m_helpButton, IDC_MAIN_HELP, 0, kWindowColor},
+        {&m_doneButton, IDOK, 0, kWindowColor},
+    };
+    for (const Button& b : buttons) {
+        b.button->SubclassDlgItem(static_cast<UINT>(b.id), this);
+    }
+    static const UINT kFaceIds[6] = {IDB_BUTTON_NORMAL, IDB_BUTTON_PRESSED, IDB_BUTTON_HOVER,
+                                     IDB_REFRESH_NORMAL, IDB_REFRESH_PRESSED, IDB_REFRESH_HOVER};
+    for (int i = 0; i < 6; ++i) {
+        m_faces[i].reset(new (std::nothrow) CImportDib);
+        if (m_faces[i]) {
+            m_faces[i]->LoadFromResource(AfxGetResourceHandle(), kFaceIds[i]);
+        }
+    }
+    for (const Button& b : buttons) {
+        b.button->SetImages(m_faces[b.faces].get(), m_faces[b.faces + 1].get(),
+                            m_faces[b.faces + 2].get());
+        b.button->m_fontId = IDS_CAPTION_FONT;
+        b.button->m_background = b.background;
+    }
+}
+
+LRESULT CCameraManagerDlg::OnEraseBkgnd(WPARAM wParam, LPARAM) {
+    HDC hdc = reinterpret_cast<HDC>(wParam);
+    if (hdc == nullptr || ::IsIconic(m_hWnd)) {
+        return FALSE;
+    }
+    CDC dc;
+    dc.Attach(hdc);
+    dc.SetBkMode(TRANSPARENT);
+    CRect client;
+    GetClientRect(&client);
+    dc.FillSolidRect(client, kWindowColor);
+    m_statusPanel.Blit(&dc, kStatusPanelX, kStatusPanelY);
+    m_contentsPanel.Blit(&dc, kContentsPanelX, kContentsPanelY);
+    return TRUE;
+}
+
+LRESULT CCameraManagerDlg::OnCtlColorStatic(WPARAM wParam, LPARAM) {
+    ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+    return reinterpret_cast<LRESULT>(m_staticBrush.GetSafeHandle());
+}
+
+void CCameraManagerDlg::OnPaint() {
+    {
+        CPaintDC dc(m_hWnd);
+        if (::IsIconic(m_hWnd)) {
+            SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+            CRect client;
+            GetClientRect(&client);
+            const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+            const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+            ::DrawIcon(dc, x, y, m_hIcon);
+        } else if (m_pCaptionFont) {
+            dc.SetBkMode(TRANSPARENT);
+            CSelectGuard font(dc, m_pCaptionFont->m_hObject);
+            const std::pair<HWND, UINT> captions[] = {{m_hStatusCaption, IDS_CAMERA_STATUS},
+                                                      {m_hContentsCaption, IDS_CAMERA_CONTENTS}};
+            for (const auto& caption : captions) {
+                if (caption.first == nullptr) {
+                    continue;
+                }
+                CRect place;
+                ::GetWindowRect(caption.first, &place);
+                ScreenToClient(&place);
+                CString text;
+                text.LoadString(caption.second);
+                dc.DrawText(text, -1, &place, DT_SINGLELINE | DT_NOPREFIX);
+            }
+        }
+    }
+    Default();
 }
 
 void CCameraManagerDlg::AddAboutEntry() {

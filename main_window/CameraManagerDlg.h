@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 #include "camera/CameraConnection.h"
@@ -10,9 +11,12 @@
 #include "framework/Dialog.h"
 #include "framework/Static.h"
 #include "controls/AlbumList.h"
+#include "controls/SkinButton.h"
 #include "controls/SlideTray.h"
 #include "gallery/SaveToGalleryDlg.h"
 #include "main_window/GalleryTransfer.h"
+#include "media/ImportDib.h"
+#include "media/PanelImage.h"
 #include "resource.h"
 
 // Camera work the action timer runs.
@@ -36,6 +40,9 @@ public:
             MapCommand(IDC_MAIN_HELP, &CCameraManagerDlg::OnHelpButton),
             MapQueryDragIcon(&CCameraManagerDlg::OnQueryDragIcon),
             MapSysCommand(&CCameraManagerDlg::OnSysCommand),
+            MapPaint(&CCameraManagerDlg::OnPaint),
+            MapMessage(WM_ERASEBKGND, &CCameraManagerDlg::OnEraseBkgnd),
+            MapMessage(WM_CTLCOLORSTATIC, &CCameraManagerDlg::OnCtlColorStatic),
             MapSimple(WM_TIMER, &CCameraManagerDlg::RunPendingAction),
             MapCommand(IDC_REFRESH, &CCameraManagerDlg::OnRefresh),
             MapCommand(IDC_DELETE_ALL, &CCameraManagerDlg::OnDeleteAll),
@@ -76,6 +83,15 @@ public:
     void LayOutControls();
     void AddAboutEntry();
     void OnSysCommand(UINT id, LPARAM param);
+    // The caption font and the status font, from their string-table descriptions.
+    void CreateFonts();
+    // The six buttons dressed with their bitmap faces.
+    void SetUpButtons();
+    LRESULT OnEraseBkgnd(WPARAM dc, LPARAM);
+    // Static text lies transparent on the panel colour.
+    LRESULT OnCtlColorStatic(WPARAM dc, LPARAM control);
+    // The two panel captions in the caption font; the icon when minimised.
+    void OnPaint();
 
     // The tray in the "Camera Contents" area and the hidden album list; TRUE when created.
     BOOL CreateThumbnailTray();
@@ -147,12 +163,27 @@ private:
     std::atomic<BOOL> m_bTransferIdle{TRUE};  // written by the download worker
     HICON m_hIcon;
     BOOL m_bBusy = FALSE;
+    CGdiObject m_staticBrush;  // the panel colour behind static text
     int m_nPendingAction = ACTION_NONE;
+    std::unique_ptr<CFont> m_pCaptionFont;
+    std::unique_ptr<CFont> m_pStatusFont;
+    HWND m_hStatusCaption = nullptr;    // only their rectangles are used
+    HWND m_hContentsCaption = nullptr;
     int m_nTrayItemCount = 0;
     CCameraConnection m_connection;
     CString m_strTitle;
     CSlideTray m_tray;
     CAlbumList* m_pAlbumList = nullptr;
+    CPanelImage m_statusPanel;
+    CPanelImage m_contentsPanel;
     CSaveToGalleryDlg m_saveDlg;
+    CSkinButton m_refreshButton;
+    CSkinButton m_deleteAllButton;
+    CSkinButton m_getAllButton;
+    CSkinButton m_getSelectedButton;
+    CSkinButton m_helpButton;
+    CSkinButton m_doneButton;
+    // The faces: normal, pressed and hover of the five bottom buttons, then of Refresh.
+    std::unique_ptr<CImportDib> m_faces[6];
     TransferCommand m_transferCommand = TransferCommand::None;
 };
