@@ -10,6 +10,10 @@ public:
     virtual void OnItemAdded(int index) = 0;
     // FALSE while the camera download runs, TRUE again after it; written by the worker.
     virtual void SetTransferIdle(BOOL idle) = 0;
+    // The dialog's look is the owner's: it opens with this client area (UI thread) ...
+    virtual void PrepareDownloadBackground(const RECT& /*client*/) {}
+    // ... and asks for its background at each erase; FALSE leaves it to the system.
+    virtual BOOL PaintDownloadBackground(HDC /*dc*/) { return FALSE; }
 
 protected:
     ~CDownloadOwner() = default;

@@ -25,7 +25,9 @@ CDownloadProgressDlg::ExecutionStateFunction CDownloadProgressDlg::SetExecutionS
     return previous;
 }
 
-CDownloadProgressDlg::CDownloadProgressDlg(CWnd* parent) : CDialog(IDD_DOWNLOAD_PROGRESS, parent) {}
+CDownloadProgressDlg::CDownloadProgressDlg(CWnd* parent) : CDialog(IDD_DOWNLOAD_PROGRESS, parent) {
+    m_textBrush.Attach(::CreateSolidBrush(RGB(231, 231, 231)));
+}
 
 INT_PTR CDownloadProgressDlg::DoModal() {
     CDialog::DoModal();
@@ -50,8 +52,25 @@ BOOL CDownloadProgressDlg::OnInitDialog() {
     if (m_pConnection != nullptr) {
         m_pConnection->ClearAbortFlag();
     }
+    if (m_pOwner != nullptr) {
+        CRect client;
+        GetClientRect(&client);
+        m_pOwner->PrepareDownloadBackground(client);
+    }
     SetTimer(ID_TIMER_START_DOWNLOAD, 500);
     return TRUE;
+}
+
+LRESULT CDownloadProgressDlg::OnEraseBkgnd(WPARAM wParam, LPARAM) {
+    if (m_pOwner != nullptr && m_pOwner->PaintDownloadBackground(reinterpret_cast<HDC>(wParam))) {
+        return TRUE;
+    }
+    return Default();
+}
+
+LRESULT CDownloadProgressDlg::OnCtlColorStatic(WPARAM wParam, LPARAM) {
+    ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+    return reinterpret_cast<LRESULT>(m_textBrush.GetSafeHandle());
 }
 
 // The worker starts once, half a second after the dialog shows.

@@ -8,6 +8,7 @@
 #include "camera/DownloadOwner.h"
 #include "camera/DownloadProgressSink.h"
 #include "framework/Dialog.h"
+#include "framework/GdiObject.h"
 #include "framework/ProgressCtrl.h"
 #include "framework/Static.h"
 
@@ -26,6 +27,8 @@ public:
     const CMessageMap* GetMessageMap() const override {
         static const CMessageMap map(CDialog::GetMessageMap(), {
             MapTimer(&CDownloadProgressDlg::OnTimer),
+            MapMessage(WM_ERASEBKGND, &CDownloadProgressDlg::OnEraseBkgnd),
+            MapMessage(WM_CTLCOLORSTATIC, &CDownloadProgressDlg::OnCtlColorStatic),
         });
         return &map;
     }
@@ -63,6 +66,9 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnCancel() override;
     void OnTimer(UINT_PTR id);
+    // The background is the owner's (a framed panel); the status line lies on it.
+    LRESULT OnEraseBkgnd(WPARAM dc, LPARAM);
+    LRESULT OnCtlColorStatic(WPARAM dc, LPARAM);
 
 private:
     // Posts WM_CLOSE, which ends the dialog through OnCancel, if the window still exists.
@@ -78,6 +84,8 @@ private:
     std::atomic<LONG> m_busy{0};  // written by the worker, polled by the UI thread
     CDownloadOwner* m_pOwner = nullptr;
     int m_nOutcome = DOWNLOAD_RESULT_NONE;
+
+    CGdiObject m_textBrush;  // behind the status line, the panel's colour
 
     static ExecutionStateFunction s_setExecutionState;
 };

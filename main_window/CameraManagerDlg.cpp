@@ -30,6 +30,12 @@ constexpr int kStatusPanelX = 5, kStatusPanelY = 5;
 constexpr int kStatusPanelWidth = 573, kStatusPanelHeight = 66;
 constexpr int kContentsPanelX = 5, kContentsPanelY = 71;
 constexpr int kContentsPanelWidth = 576, kContentsPanelHeight = 304;
+constexpr COLORREF kDownloadPanelColor = RGB(230, 230, 230);
+
+// The frame pieces of the status panel, which the download dialog's panel shares.
+const UINT kStatusPieces[CPanelImage::kPieceCount] = {
+    IDB_STATUS_TOP_LEFT,  IDB_STATUS_TOP,         IDB_STATUS_TOP_RIGHT, IDB_STATUS_RIGHT,
+    IDB_STATUS_BOTTOM_RIGHT, IDB_STATUS_BOTTOM, IDB_STATUS_BOTTOM_LEFT, IDB_STATUS_LEFT};
 
 // The extension of a path, dot included, as the path has it.
 CString ExtensionOf(const CString& path) {
@@ -72,9 +78,6 @@ BOOL CCameraManagerDlg::OnInitDialog() {
     SetStatusField(0, IDS_VIDEO_TAKEN, &m_videosField);
     SetStatusField(0, IDS_MEMORY_FULL, &m_memoryField);
 
-    static const UINT kStatusPieces[CPanelImage::kPieceCount] = {
-        IDB_STATUS_TOP_LEFT,  IDB_STATUS_TOP,         IDB_STATUS_TOP_RIGHT, IDB_STATUS_RIGHT,
-        IDB_STATUS_BOTTOM_RIGHT, IDB_STATUS_BOTTOM, IDB_STATUS_BOTTOM_LEFT, IDB_STATUS_LEFT};
     static const UINT kContentsPieces[CPanelImage::kPieceCount] = {
         IDB_CONTENTS_TOP_LEFT,  IDB_CONTENTS_TOP,         IDB_CONTENTS_TOP_RIGHT,
         IDB_CONTENTS_RIGHT,     IDB_CONTENTS_BOTTOM_RIGHT, IDB_CONTENTS_BOTTOM,
@@ -162,6 +165,18 @@ LRESULT CCameraManagerDlg::OnEraseBkgnd(WPARAM wParam, LPARAM) {
     m_statusPanel.Blit(&dc, kStatusPanelX, kStatusPanelY);
     m_contentsPanel.Blit(&dc, kContentsPanelX, kContentsPanelY);
     return TRUE;
+}
+
+void CCameraManagerDlg::PrepareDownloadBackground(const RECT& client) {
+    m_downloadPanel.Destroy();
+    m_downloadPanel.Create(client.right - client.left, client.bottom - client.top,
+                           kDownloadPanelColor, kStatusPieces);
+}
+
+BOOL CCameraManagerDlg::PaintDownloadBackground(HDC hdc) {
+    CDC dc;
+    dc.Attach(hdc);
+    return hdc != nullptr && m_downloadPanel.Blit(&dc, 0, 0);
 }
 
 LRESULT CCameraManagerDlg::OnCtlColorStatic(WPARAM wParam, LPARAM) {

@@ -123,6 +123,9 @@ public:
     // The download worker reports each downloaded record and the transfer state.
     void OnItemAdded(int index) override;
     void SetTransferIdle(BOOL idle) override { m_bTransferIdle = idle; }
+    // The download dialog sits on a framed panel of its own size, built at each opening.
+    void PrepareDownloadBackground(const RECT& client) override;
+    BOOL PaintDownloadBackground(HDC dc) override;
 
     const CString& GetWindowTitle() const override { return m_strTitle; }
     BOOL IsTransferIdle() const { return m_bTransferIdle; }
@@ -176,6 +179,7 @@ private:
     CAlbumList* m_pAlbumList = nullptr;
     CPanelImage m_statusPanel;
     CPanelImage m_contentsPanel;
+    CPanelImage m_downloadPanel;
     CSaveToGalleryDlg m_saveDlg;
     CSkinButton m_refreshButton;
     CSkinButton m_deleteAllButton;
