@@ -1,22 +1,36 @@
 #include "framework/GdiObject.h"
 
+#include <atomic>
+
 const CRuntimeClass CGdiObject::classCGdiObject = {"CGdiObject", &CObject::classCObject};
 const CRuntimeClass CBitmap::classCBitmap = {"CBitmap", &CGdiObject::classCGdiObject};
 const CRuntimeClass CPalette::classCPalette = {"CPalette", &CGdiObject::classCGdiObject};
 const CRuntimeClass CFont::classCFont = {"CFont", &CGdiObject::classCGdiObject};
+
+namespace {
+std::atomic<LONG> g_heldHandles{0};
+}  // namespace
 
 BOOL CGdiObject::Attach(HGDIOBJ handle) {
     if (handle == nullptr || m_hObject != nullptr) {
         return FALSE;
     }
     m_hObject = handle;
+    ++g_heldHandles;
     return TRUE;
 }
 
 HGDIOBJ CGdiObject::Detach() {
     HGDIOBJ handle = m_hObject;
+    if (handle != nullptr) {
+        --g_heldHandles;
+    }
     m_hObject = nullptr;
     return handle;
+}
+
+LONG CGdiObject::GetHeldHandleCount() {
+    return g_heldHandles;
 }
 
 BOOL CGdiObject::DeleteObject() {

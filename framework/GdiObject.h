@@ -22,6 +22,9 @@ public:
     // Deletes the handle held, if any.
     BOOL DeleteObject();
     HGDIOBJ GetSafeHandle() const { return m_hObject; }
+    // How many handles GDI objects of the process hold now: a leak check where the system's
+    // own count (GetGuiResources) answers nothing useful, as under Wine.
+    static LONG GetHeldHandleCount();
     int GetObject(int size, void* buffer) const;
 
     HGDIOBJ m_hObject = nullptr;

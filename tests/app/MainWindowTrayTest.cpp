@@ -180,3 +180,44 @@ TEST_F(MainWindowTrayTest, AnItemWhoseNameEndsInUpperCaseJpgOpensTheViewer) {
     EXPECT_FALSE(fired);
     EXPECT_TRUE(opened);
 }
+
+// Twenty windows opened, refreshed and closed, half by Done and half by the close box: each
+// ends its run, leaves no downloaded file behind and gives back every GDI handle it took.
+TEST_F(MainWindowTrayTest, OpeningRefreshingAndClosingTwentyTimesLeavesNothingBehind) {
+    for (const char* name : {"A.JPG", "B.JPG"}) {
+        ASSERT_TRUE(scratch::WriteBytes(camera / name, scratch::JpegHeader(640, 480)));
+    }
+    CWinApp app;
+    const LONG before = CGdiObject::GetHeldHandleCount();
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        SCOPED_TRACE("cycle " + std::to_string(cycle));
+        CAlbumList* albumList = nullptr;
+        LONG held = 0;
+        {
+            CCameraManagerDlg dlg;
+            app.m_pMainWnd = &dlg;
+            bool fired = false;
+            const INT_PTR result = ui::RunDriven(
+                [&] { return dlg.DoModal(); }, kTitle,
+                [&](HWND main) {
+                    ui::WaitUntil([&] { return dlg.GetTrayItemCount() == 2; }, kTimeout);
+                    albumList = dlg.GetAlbumList();
+                    held = CGdiObject::GetHeldHandleCount();
+                    if (cycle % 2 == 0) {
+                        ui::PressButton(main, IDOK);
+                    } else {
+                        ::PostMessageA(main, WM_CLOSE, 0, 0);
+                    }
+                },
+                kTimeout, &fired);
+            EXPECT_FALSE(fired);
+            EXPECT_EQ(cycle % 2 == 0 ? IDOK : IDCANCEL, result);
+            EXPECT_NE(nullptr, albumList);
+            EXPECT_GT(held, before) << "an open window holds its fonts, panels and faces";
+            EXPECT_EQ(nullptr, dlg.GetAlbumList()) << "the album list is released with the window";
+            app.m_pMainWnd = nullptr;
+        }
+        EXPECT_EQ("", scratch::ListFiles(downloads.Path())) << "the downloaded files go with the window";
+    }
+    EXPECT_EQ(before, CGdiObject::GetHeldHandleCount()) << "GDI handles leak across windows";
+}
