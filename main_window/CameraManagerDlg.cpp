@@ -51,6 +51,15 @@ CCameraManagerDlg::CCameraManagerDlg(CWnd* parent)
     m_staticBrush.Attach(::CreateSolidBrush(kPanelColor));
 }
 
+CCameraManagerDlg::~CCameraManagerDlg() {
+    for (auto& face : m_faces) {
+        face.reset();
+    }
+    m_staticBrush.DeleteObject();
+    m_pCaptionFont.reset();
+    m_pStatusFont.reset();
+}
+
 void CCameraManagerDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_MEMORY_FIELD, m_memoryField);

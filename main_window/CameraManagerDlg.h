@@ -56,6 +56,8 @@ public:
     }
 
     explicit CCameraManagerDlg(CWnd* parent = nullptr);
+    // The faces, the brush and the fonts go first; then the members, in reverse order.
+    ~CCameraManagerDlg() override;
 
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
