@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "camera/CameraConnection.h"
+#include "camera/CameraDriver.h"
 #include "camera/DownloadProgressSink.h"
 #include "external/slidetray/SlideTrayControl.h"
 #include "external/slidetray/ThumbnailMaker.h"
@@ -640,6 +641,63 @@ struct DownloadJob {
     }
 };
 
+// The driver alone: its own callbacks name the files in the download folder and do no more.
+struct DriverOnly {
+    std::string folder;
+    int next = 0;
+
+    static void WINAPI Name(void* context, int kind, char* path, DWORD* abortFlag, DWORD) {
+        auto* self = static_cast<DriverOnly*>(context);
+        snprintf(path, MAX_PATH, "%s\\Snapshot%04d.%s", self->folder.c_str(), self->next++,
+                 kind == 1 ? "avi" : "jpg");
+        *abortFlag = 0;
+    }
+    static void WINAPI Done(void*, DWORD status, DWORD, DWORD* abortFlag) {
+        *abortFlag = status != 0 ? 1 : 0;
+    }
+};
+
+// A sink that takes the reports and does nothing with them.
+class CNullSink final : public CDownloadProgressSink {
+public:
+    HWND GetReportWindow() const override { return nullptr; }
+    void OnFileStarted() override {}
+    void AddFinishedItem() override {}
+    void AdvanceProgress(int) override {}
+};
+
+// Where the download's time goes: the driver's copy alone, then the program's connection with
+// a sink that does nothing; the live tray follows in MeasureDownload.
+void MeasureDownloadParts(char set, ULONGLONG bytes, const std::string& download) {
+    DriverOnly names{download};
+    LONGLONG start = Ticks();
+    DWORD camera = KCAMAPI_Init(&DriverOnly::Name, &DriverOnly::Done, &names, nullptr, nullptr);
+    const DWORD status = camera != 0 ? KCAMAPI_Download(camera) : 1;
+    KCAMAPI_Reset(camera);
+    double ms = Ms(start, Ticks());
+    if (status != 0) {
+        Fail("set %c: the driver alone failed", set);
+        return;
+    }
+    Figure(set, "download, the driver alone: %.0f ms, %.0f MB/s", ms, MegabytesPerSecond(bytes, ms));
+    // The next runs start from an empty folder, as a download does.
+    RemoveTree(download);
+    MakeFolders(download);
+
+    CCameraConnection connection;
+    CNullSink sink;
+    start = Ticks();
+    BOOL done = connection.Open(&sink) && connection.Download();
+    connection.Close();
+    ms = Ms(start, Ticks());
+    if (!done) {
+        Fail("set %c: the connection's download failed", set);
+        return;
+    }
+    Figure(set, "download, the connection with a sink that does nothing: %.0f ms, %.0f MB/s", ms,
+           MegabytesPerSecond(bytes, ms));
+}
+
 long ThumbnailsReady(const CSlideTray& tray) {
     long ready = -1;
     try {
@@ -890,6 +948,7 @@ int RunSets(const std::string& scratch, IWICImagingFactory* factory) {
         }
         double copyMs = 0.0;
         MeasureCopy(set.name, files, bytes, scratch + "\\copy", &copyMs);
+        MeasureDownloadParts(set.name, bytes, download);
         MeasureDownload(set, bytes, copyMs, &frame, &tray);
         EmptyTray(&tray);
         MeasureThumbnails(set.name, files, set.exif);
