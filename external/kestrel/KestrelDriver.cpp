@@ -4,6 +4,8 @@
 #include "KestrelCamera.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -20,7 +22,8 @@ const DWORD kDefaultCapacityMB = 128;
 const DWORD kMaxFileDelayMs = 60000;
 // Deeper trees are not a camera's; the bound also stops a loop of folder links.
 const int kMaxFolderDepth = 32;
-const DWORD kCopyChunkBytes = 256 * 1024;
+// Under Wine, reads and writes of 64 KiB copy about three times as fast as of 1 MiB.
+const DWORD kCopyChunkBytes = 64 * 1024;
 // Bounds on the marker walk, so that a broken JPEG costs a few reads at most.
 const int kMaxJpegSegments = 1024;
 const int kMaxJpegFillBytes = 64;
@@ -494,6 +497,24 @@ bool WriteCopy(HANDLE source, HANDLE target, bool breakHalfway) {
     return !breakHalfway;
 }
 
+// Creates a new, empty file "~kcdXXXX.tmp" in `folder` (with its trailing backslash) and
+// names it in `path`; an invalid handle when none could be made.
+HANDLE CreateNewTemporary(const std::string& folder, char (&path)[MAX_PATH]) {
+    static std::atomic<unsigned> counter{::GetTickCount()};
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const unsigned number = counter++ & 0xFFFF;
+        if (snprintf(path, MAX_PATH, "%s~kcd%04X.tmp", folder.c_str(), number) >= MAX_PATH) {
+            return INVALID_HANDLE_VALUE;
+        }
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+            return file;
+        }
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
 // Copies an item to the path the program named. The bytes go to a temporary file in the
 // target folder first and are renamed into place, so that the path never holds half a file.
 bool CopyItem(const std::string& source, const char* target, bool breakHalfway) {
@@ -509,12 +530,11 @@ bool CopyItem(const std::string& source, const char* target, bool breakHalfway) 
     if (!input.IsValid()) {
         return false;
     }
+    // A new file under a name of its own: under Wine a file truncated after its creation (as
+    // GetTempFileName's empty file opened again would be) is written back to disk when it
+    // closes, where a new one stays in the page cache like a plain copy's.
     char temporary[MAX_PATH];
-    if (GetTempFileNameA(folder.c_str(), "kcd", 0, temporary) == 0) {
-        return false;
-    }
-    FileHandle output(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle output(CreateNewTemporary(folder, temporary));
     bool copied = output.IsValid() && WriteCopy(input.Get(), output.Get(), breakHalfway);
     copied = output.Close() && copied;
     if (!copied || !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING)) {
