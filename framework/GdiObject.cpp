@@ -58,12 +58,15 @@ BOOL CFont::CreateFontIndirect(const LOGFONTA* font) {
     return font != nullptr && m_hObject == nullptr && Attach(::CreateFontIndirectA(font));
 }
 
+// Like the other creators, a palette object that already holds one makes no second: the new
+// handle would have nowhere to go.
 BOOL CPalette::CreatePalette(const LOGPALETTE* palette) {
-    return palette != nullptr && Attach(::CreatePalette(palette));
+    return palette != nullptr && m_hObject == nullptr && Attach(::CreatePalette(palette));
 }
 
 BOOL CPalette::CreateHalftonePalette(CDC* dc) {
-    return dc != nullptr && Attach(::CreateHalftonePalette(dc->GetSafeHdc()));
+    return dc != nullptr && m_hObject == nullptr &&
+           Attach(::CreateHalftonePalette(dc->GetSafeHdc()));
 }
 
 int CPalette::GetEntryCount() const {
