@@ -47,6 +47,10 @@ protected:
 TEST_F(DamagedInputTest, FailsCleanlyAndWritesNothing) {
     const std::string baseline = EncodeJpeg(Pattern(64, 48, 3));
     const std::string progressive = EncodeJpeg(Pattern(64, 48, 3), {true, 0, false});
+    // Large enough to be decoded in two bands: damage in either must fail the load.
+    const std::string large = EncodeJpeg(Pattern(1280, 960, 3));
+    std::string badUpperBand = large;
+    badUpperBand.replace(large.size() / 4, 4, "\xFF\xD3\xFF\xD5");
     std::string restarts = baseline;
     restarts.replace(baseline.size() / 2, 4, "\xFF\xD3\xFF\xD5");
     const std::string bitmap = EncodeBmp(Pattern(20, 10, 3), 24, false);
@@ -67,6 +71,10 @@ TEST_F(DamagedInputTest, FailsCleanlyAndWritesNothing) {
         {"progressive JPEG cut in a later scan", progressive.substr(0, progressive.size() * 3 / 4),
          true},
         {"JPEG without its end marker", baseline.substr(0, baseline.size() - 2), true},
+        {"large JPEG cut in its upper band", large.substr(0, large.size() / 3), true},
+        {"large JPEG cut in its lower band", large.substr(0, large.size() * 9 / 10), true},
+        {"large JPEG without its end marker", large.substr(0, large.size() - 2), true},
+        {"large JPEG with stray markers in its upper band", badUpperBand, true},
         {"restart markers inside the scan", restarts, true},
         {"an unknown marker instead of the frame", PatchFrame(baseline, 1, "\xF7"), false},
         {"zero width", PatchFrame(baseline, 7, std::string("\0\0", 2)), false},

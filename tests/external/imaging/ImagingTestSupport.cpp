@@ -97,6 +97,10 @@ std::string EncodeJpeg(const Picture& picture, const JpegOptions& options) {
     if (options.progressive) {
         jpeg_simple_progression(&jpeg);
     }
+    if (picture.components == 3) {
+        jpeg.comp_info[0].h_samp_factor = options.lumaSampling[0];
+        jpeg.comp_info[0].v_samp_factor = options.lumaSampling[1];
+    }
     jpeg_start_compress(&jpeg, TRUE);
     if (options.orientation != 0) {
         std::string exif = ExifSegment(options.orientation, options.bigEndianExif);

@@ -44,6 +44,8 @@ struct JpegOptions {
     bool progressive = false;
     int orientation = 0; // written as an EXIF APP1 segment when not 0
     bool bigEndianExif = false;
+    // Of a colour picture's luma, horizontally and vertically; 2, 2 is 4:2:0, 1, 1 is 4:4:4.
+    int lumaSampling[2] = {2, 2};
 };
 // Encodes gray, BGR or (Adobe-style, inverted) CMYK pixels.
 std::string EncodeJpeg(const Picture& picture, const JpegOptions& options = {});

@@ -44,6 +44,36 @@ TEST_F(ReadTest, JpegInfoAndPixelsAsStored) {
     }
 }
 
+// A picture of a megapixel or more is decoded in two bands on two threads: every sampling,
+// progressive or not, the fast settings too, an upper band whose last block row is cut by
+// the split, and a height that does not end on a block row: the same pixels as one decode.
+TEST_F(ReadTest, LargePicturesDecodedInBandsAreOneDecode) {
+    const struct {
+        const char* name;
+        Picture picture;
+        JpegOptions options;
+    } cases[] = {
+        {"4:2:0, height not a whole block row", Pattern(1280, 833, 3), {}},
+        {"4:2:2", Pattern(1283, 820, 3), {false, 0, false, {2, 1}}},
+        {"4:4:4", Pattern(1024, 1031, 3), {false, 0, false, {1, 1}}},
+        {"4:4:0", Pattern(1030, 1030, 3), {false, 0, false, {1, 2}}},
+        {"gray", Pattern(1100, 1000, 1), {}},
+        {"progressive 4:2:0", Pattern(1280, 840, 3), {true, 0, false}},
+        {"progressive gray", Pattern(1024, 1030, 1), {true, 0, false}},
+    };
+    for (bool fast : {false, true}) {
+        ASSERT_EQ(1, L().setOption(IMG_OPTION_JPEG_DECODE, fast ? 1 : 0, 0));
+        for (const auto& test : cases) {
+            SCOPED_TRACE(std::string(test.name) + (fast ? ", fast" : ""));
+            std::string jpeg = EncodeJpeg(test.picture, test.options);
+            IMGBITMAP bitmap{};
+            ASSERT_EQ(1, Load(WriteFile("large.jpg", jpeg), &bitmap));
+            EXPECT_TRUE(SamePixels(DecodeJpeg(jpeg, fast), bitmap));
+        }
+    }
+    L().setOption(IMG_OPTION_JPEG_DECODE, 0, 0);
+}
+
 // Adobe-style inverted CMYK: the left half cyan ink alone, the right half no ink at all.
 TEST_F(ReadTest, CmykJpegReadAsColour) {
     Picture cmyk{16, 8, 4, {}};
