@@ -31,11 +31,11 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
+    void OnPaint();
 
 private:
     // Sizes the picture frame, the bars, the window, the line and Close to the picture.
     void FitToImage();
-    void OnPaint();
     LRESULT OnScroll(WPARAM wParam, LPARAM lParam);
     // The picture's part the view shows along one axis: [first, last) of `extent` pixels.
     static void VisibleSpan(const CScrollBar& bar, LONG view, LONG extent, LONG* first, LONG* last);
