@@ -341,8 +341,11 @@ protected:
             // Nothing more may come: no further box, no second transfer.
             ::Sleep(300);
             if (HWND box = run.program->WaitForWindow(kMainTitle, 0, run.main)) {
-                shown += "box: " + ui::MessageBoxText(box);
+                shown += "box: " + ui::MessageBoxText(box) + " / ";
             }
+            // The counts of the refresh stay.
+            expected += kCounts;
+            shown += Status(run.main);
         }
         marks[kShown] = Mark::Pass;
         if (shown != expected) {
