@@ -484,240 +484,130 @@ std::vector<FaultMatrixTest::Row> FaultMatrixTest::Rows() {
         run.shell = shelltest::StartShell("");
         return run.shell.hProcess != nullptr && shelltest::WaitForShellWindow() != nullptr;
     };
-
-    return {
-        {"download: a camera of three", Phase::Download, nullptr, nullptr, {}, kCounts, true},
-        {"download: no camera (Retry, Cancel)",
-         Phase::Download,
-         [](Run& run) {
-             run.test.driver.Delete("CameraFolder");
-             return true;
-         },
-         nullptr,
-         {retry, cancel},
-         kMessageLine,
-         false},
-        {"download: camera opens, its size list does not",
-         Phase::Download,
-         nullptr,
-         [](Run& run) {
-             // The single library binds at the first refresh; the second lists no sizes.
-             WaitForStatus(run.main, kCounts);
-             run.test.driver.SetDword("BulkInitFails", 1);
-             e2e::Click(run.main, IDC_REFRESH);
-             HWND progress = run.program->WaitForWindow(kDownloadTitle, kTimeout);
-             ui::WaitUntil([&] { return !::IsWindow(progress); }, kTimeout);
-         },
-         {},
-         kCounts,
-         true},
-        {"download: free-memory query fails",
-         Phase::Download,
-         knob("FreeMemoryFails", 1),
-         nullptr,
-         {},
-         "100 % of camera memory full | 2 Snapshots Taken | 1 Video Taken",
-         true},
-        {"download: failure at the first file",
-         Phase::Download,
-         knob("FailAtFile", 1),
-         nullptr,
-         {},
-         kMessageLine,
-         false},
-        {"download: failure at the middle file",
-         Phase::Download,
-         knob("FailAtFile", 2),
-         nullptr,
-         {},
-         kMessageLine,
-         false},
-        {"download: failure at the last file",
-         Phase::Download,
-         knob("FailAtFile", 3),
-         nullptr,
-         {},
-         kMessageLine,
-         false},
-        {"download: cancel before the worker",
-         Phase::Download,
-         nullptr,
-         cancelWhen([](Run&) { return true; }),
-         {},
-         kMessageLine,
-         false},
-        {"download: cancel during a file",
-         Phase::Download,
-         knob("FileDelayMs", 700),
-         cancelWhen([](Run& run) {
-             HWND progress = run.program->WaitForWindow(kDownloadTitle, 0);
-             return e2e::ControlText(progress, IDC_PROGRESS_TEXT) == "Downloading ( 2 of 3 )";
-         }),
-         {},
-         kMessageLine,
-         false},
-        {"download: cancel after the last file",
-         Phase::Download,
-         knob("FinishDelayMs", 2000),
-         cancelWhen([](Run& run) {
-             // The bar is (about) full once the last file was reported done.
-             HWND progress = run.program->WaitForWindow(kDownloadTitle, 0);
-             return ::SendMessageA(::GetDlgItem(progress, IDC_PROGRESS), PBM_GETPOS, 0, 0) >= 99;
-         }),
-         {},
-         kCounts,
-         true},
-        {"packaging: one library, missing",
-         Phase::Download,
-         [](Run& run) { return run.CopyProgram(); },
-         nullptr,
-         {retry, cancel},
-         kMessageLine,
-         false},
-        {"packaging: one library, an export missing",
-         Phase::Download,
-         [](Run& run) {
-             return run.CopyProgram() && run.PutDriver("camlnk1.dll", "KCAMAPI_GetFreeMemory");
-         },
-         nullptr,
-         {cancel},
-         kMessageLine,
-         false},
-        {"packaging: two libraries",
-         Phase::Download,
-         [](Run& run) {
-             return run.CopyProgram() && run.PutDriver("camlnk2.dll") &&
-                    run.PutDriver("camldr2.dll");
-         },
-         nullptr,
-         {},
-         kCounts,
-         true},
-        {"packaging: two libraries, the bulk one missing",
-         Phase::Download,
-         [](Run& run) { return run.CopyProgram() && run.PutDriver("camlnk2.dll"); },
-         nullptr,
-         {cancel},
-         kMessageLine,
-         false},
-        {"packaging: two libraries, an export missing",
-         Phase::Download,
-         [](Run& run) {
-             return run.CopyProgram() && run.PutDriver("camlnk2.dll", "KCAMAPI_Download") &&
-                    run.PutDriver("camldr2.dll");
-         },
-         nullptr,
-         {cancel},
-         kMessageLine,
-         false},
-        {"packaging: two libraries, the size list fails",
-         Phase::Download,
-         [](Run& run) {
-             return run.CopyProgram() && run.PutDriver("camlnk2.dll") &&
-                    run.PutDriver("camldr2.dll") && run.test.driver.SetDword("BulkInitFails", 1);
-         },
-         nullptr,
-         {},
-         kCounts,
-         true},
-        {"temporary folder: read-only",
-         Phase::Download,
-         [readOnlyVolume](Run& run) {
-             run.tempFolder = readOnlyVolume();
-             return !run.tempFolder.empty();
-         },
-         nullptr,
-         {},
-         kMessageLine,
-         false},
-        {"temporary folder: 250 characters",
-         Phase::Download,
-         [](Run& run) {
-             std::string folder = run.test.downloads.Path();
-             while (folder.size() < 250) {
-                 folder += "\\" + std::string(std::min<size_t>(60, 249 - folder.size()), 'd');
-             }
-             run.tempFolder = folder;
-             return folder.size() == 250 && scratch::MakeDirectories(folder);
-         },
-         nullptr,
-         {},
-         kMessageLine,
-         false},
-        {"gallery: saved", Phase::Transfer, nullptr, nullptr, {complete}, "", true},
-        {"gallery: missing, made when asked",
-         Phase::Transfer,
-         [](Run& run) {
-             // No galleries root either: the files go to the root, made when the user agrees.
-             run.SetGalleries(run.galleries + "\\Gone");
-             run.gallery = run.galleries;
-             return true;
-         },
-         nullptr,
-         {{kCreate, IDYES, kAppCaption}, complete},
-         "",
-         true},
-        {"gallery: read-only",
-         Phase::Transfer,
-         [readOnlyVolume](Run& run) {
-             const std::string volume = readOnlyVolume();
-             run.SetGalleries(volume);
-             return !volume.empty();
-         },
-         nullptr,
-         {cannot},
-         "",
-         false},
-        {"gallery: full", Phase::Transfer, fullGallery(4096), nullptr, {cannot}, "", false},
-        {"gallery: fills up during the transfer",
-         Phase::Transfer,
-         fullGallery(3 * 4096),
-         nullptr,
-         {cannot},
-         "",
-         false},
-        {"gallery: a name taken by a folder",
-         Phase::Transfer,
-         [](Run& run) {
-             return ::CreateDirectoryA((run.gallery + "\\" + kCamera[1].saved).c_str(), nullptr);
-         },
-         nullptr,
-         {cannot},
-         "",
-         false,
-         [](Run& run) -> std::string {
-             // The transfer stops there: nothing after the name in the way is written.
-             return scratch::FileExists(run.gallery + "\\" + kCamera[2].saved)
-                        ? "a file after the failed one was saved"
-                        : "";
-         }},
-        {"shell: refuses the files",
-         Phase::Transfer,
-         [startShell](Run& run) {
-             return startShell(run) && run.shellTest.SetDword(kLMShellRefuseAddFileValue, 1);
-         },
-         nullptr,
-         {cannot},
-         "",
-         false,
-         [](Run&) -> std::string {
-             // The transfer stops at the first refusal.
-             int refused = 0;
-             for (const std::string& line : shelltest::Lines(shelltest::ShellWindow())) {
-                 refused += line.find("File refused") != std::string::npos ? 1 : 0;
-             }
-             return refused == 1 ? "" : std::to_string(refused) + " files refused, not 1";
-         }},
-        {"shell: vanishes during the transfer",
-         Phase::Transfer,
-         [startShell](Run& run) {
-             return startShell(run) && run.shellTest.SetDword(kLMShellExitAtAddFileValue, 2);
-         },
-         nullptr,
-         {cannot},
-         "",
-         false},
+    // The program in a folder of its own with the driver libraries named (`spoiled`: the
+    // library's copy without the export `without`).
+    auto packaging = [](std::vector<const char*> libraries, const char* spoiled = nullptr,
+                        const char* without = nullptr) {
+        return [=](Run& run) {
+            bool ok = run.CopyProgram();
+            for (const char* library : libraries) {
+                const bool spoil = spoiled != nullptr && std::strcmp(library, spoiled) == 0;
+                ok = ok && run.PutDriver(library, spoil ? without : nullptr);
+            }
+            return ok;
+        };
     };
+    auto noCamera = [](Run& run) {
+        run.test.driver.Delete("CameraFolder");
+        return true;
+    };
+    // The single library binds at the first refresh; the second one lists no sizes.
+    auto refreshWithoutSizes = [](Run& run) {
+        WaitForStatus(run.main, kCounts);
+        run.test.driver.SetDword("BulkInitFails", 1);
+        e2e::Click(run.main, IDC_REFRESH);
+        HWND progress = run.program->WaitForWindow(kDownloadTitle, kTimeout);
+        ui::WaitUntil([&] { return !::IsWindow(progress); }, kTimeout);
+    };
+    auto inSecondFile = [](Run& run) {
+        HWND progress = run.program->WaitForWindow(kDownloadTitle, 0);
+        return e2e::ControlText(progress, IDC_PROGRESS_TEXT) == "Downloading ( 2 of 3 )";
+    };
+    // The bar is (about) full once the last file was reported done.
+    auto lastFileDone = [](Run& run) {
+        HWND progress = run.program->WaitForWindow(kDownloadTitle, 0);
+        return ::SendMessageA(::GetDlgItem(progress, IDC_PROGRESS), PBM_GETPOS, 0, 0) >= 99;
+    };
+    auto readOnlyTemp = [readOnlyVolume](Run& run) {
+        run.tempFolder = readOnlyVolume();
+        return !run.tempFolder.empty();
+    };
+    auto longTemp = [](Run& run) {
+        std::string folder = run.test.downloads.Path();
+        while (folder.size() < 250) {
+            folder += "\\" + std::string(std::min<size_t>(60, 249 - folder.size()), 'd');
+        }
+        run.tempFolder = folder;
+        return folder.size() == 250 && scratch::MakeDirectories(folder);
+    };
+    // No galleries root either: the files go to the root, made when the user agrees.
+    auto noGalleries = [](Run& run) {
+        run.SetGalleries(run.galleries + "\\Gone");
+        run.gallery = run.galleries;
+        return true;
+    };
+    auto readOnlyGallery = [readOnlyVolume](Run& run) {
+        const std::string volume = readOnlyVolume();
+        run.SetGalleries(volume);
+        return !volume.empty();
+    };
+    auto folderInTheWay = [](Run& run) {
+        return ::CreateDirectoryA((run.gallery + "\\" + kCamera[1].saved).c_str(), nullptr) !=
+               FALSE;
+    };
+    // The transfer stops there: nothing after the name in the way is written.
+    auto nothingAfterIt = [](Run& run) -> std::string {
+        return scratch::FileExists(run.gallery + "\\" + kCamera[2].saved)
+                   ? "a file after the failed one was saved"
+                   : "";
+    };
+    auto refusing = [startShell](Run& run) {
+        return startShell(run) && run.shellTest.SetDword(kLMShellRefuseAddFileValue, 1);
+    };
+    // The transfer stops at the first refusal.
+    auto oneRefusal = [](Run&) -> std::string {
+        int refused = 0;
+        for (const std::string& line : shelltest::Lines(shelltest::ShellWindow())) {
+            refused += line.find("File refused") != std::string::npos ? 1 : 0;
+        }
+        return refused == 1 ? "" : std::to_string(refused) + " files refused, not 1";
+    };
+    auto vanishing = [startShell](Run& run) {
+        return startShell(run) && run.shellTest.SetDword(kLMShellExitAtAddFileValue, 2);
+    };
+    const Answer create{kCreate, IDYES, kAppCaption};
+    const char* const kFullAnyway =
+        "100 % of camera memory full | 2 Snapshots Taken | 1 Video Taken";
+    const Phase down = Phase::Download;
+    const Phase save = Phase::Transfer;
+
+    // clang-format off
+    return {
+        // name                                          phase arrange             during                       boxes            status        arrives extra
+        {"download: a camera of three",                      down, nullptr,            nullptr,                     {},              kCounts,      true},
+        {"download: no camera (Retry, Cancel)",              down, noCamera,           nullptr,                     {retry, cancel}, kMessageLine, false},
+        {"download: camera opens, its size list does not",   down, nullptr,            refreshWithoutSizes,         {},              kCounts,      true},
+        {"download: free-memory query fails",                down, knob("FreeMemoryFails", 1), nullptr,             {},              kFullAnyway,  true},
+        {"download: failure at the first file",              down, knob("FailAtFile", 1), nullptr,                  {},              kMessageLine, false},
+        {"download: failure at the middle file",             down, knob("FailAtFile", 2), nullptr,                  {},              kMessageLine, false},
+        {"download: failure at the last file",               down, knob("FailAtFile", 3), nullptr,                  {},              kMessageLine, false},
+        {"download: cancel before the worker",               down, nullptr,            cancelWhen([](Run&) { return true; }), {},    kMessageLine, false},
+        {"download: cancel during a file",                   down, knob("FileDelayMs", 700), cancelWhen(inSecondFile), {},           kMessageLine, false},
+        {"download: cancel after the last file",             down, knob("FinishDelayMs", 2000), cancelWhen(lastFileDone), {},        kCounts,      true},
+        {"packaging: one library, missing",                  down, packaging({}),      nullptr,                     {retry, cancel}, kMessageLine, false},
+        {"packaging: one library, an export missing",        down, packaging({"camlnk1.dll"}, "camlnk1.dll", "KCAMAPI_GetFreeMemory"),
+                                                                                        nullptr,                     {cancel},        kMessageLine, false},
+        {"packaging: two libraries",                         down, packaging({"camlnk2.dll", "camldr2.dll"}),
+                                                                                        nullptr,                     {},              kCounts,      true},
+        {"packaging: two libraries, the bulk one missing",   down, packaging({"camlnk2.dll"}),
+                                                                                        nullptr,                     {cancel},        kMessageLine, false},
+        {"packaging: two libraries, an export missing",      down, packaging({"camlnk2.dll", "camldr2.dll"}, "camlnk2.dll", "KCAMAPI_Download"),
+                                                                                        nullptr,                     {cancel},        kMessageLine, false},
+        {"packaging: two libraries, the size list fails",    down, [=](Run& run) { return packaging({"camlnk2.dll", "camldr2.dll"})(run) &&
+                                                                                        run.test.driver.SetDword("BulkInitFails", 1); },
+                                                                                        nullptr,                     {},              kCounts,      true},
+        {"temporary folder: read-only",                      down, readOnlyTemp,       nullptr,                     {},              kMessageLine, false},
+        {"temporary folder: 250 characters",                 down, longTemp,           nullptr,                     {},              kMessageLine, false},
+        {"gallery: saved",                                   save, nullptr,            nullptr,                     {complete},      "",           true},
+        {"gallery: missing, made when asked",                save, noGalleries,        nullptr,                     {create, complete}, "",        true},
+        {"gallery: read-only",                               save, readOnlyGallery,    nullptr,                     {cannot},        "",           false},
+        {"gallery: full",                                    save, fullGallery(4096),  nullptr,                     {cannot},        "",           false},
+        {"gallery: fills up during the transfer",            save, fullGallery(3 * 4096), nullptr,                  {cannot},        "",           false},
+        {"gallery: a name taken by a folder",                save, folderInTheWay,     nullptr,                     {cannot},        "",           false, nothingAfterIt},
+        {"shell: refuses the files",                         save, refusing,           nullptr,                     {cannot},        "",           false, oneRefusal},
+        {"shell: vanishes during the transfer",              save, vanishing,          nullptr,                     {cannot},        "",           false},
+    };
+    // clang-format on
 }
 
 TEST_F(FaultMatrixTest, EveryFaultIsToldTrulyAndLeavesNothingHalfDone) {
