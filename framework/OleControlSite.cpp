@@ -1,6 +1,7 @@
 #include "framework/OleControlSite.h"
 
 #include <new>
+#include <utility>
 
 #include "framework/CmdTarget.h"
 #include "framework/OleException.h"
@@ -98,12 +99,13 @@ COleControlSite* COleControlSite::Create(HWND parent, UINT controlId, const RECT
 COleControlSite::COleControlSite(HWND parent, UINT controlId, const RECT& rect)
     : m_parent(parent), m_controlId(controlId), m_rect(rect) {}
 
+COleControlSite::~COleControlSite() = default;
+
 HRESULT COleControlSite::CreateControl(REFCLSID clsid, HWND* controlWnd) {
     *controlWnd = nullptr;
-    HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                    reinterpret_cast<void**>(&m_object));
-    if (FAILED(hr) || m_object == nullptr) {
-        m_object = nullptr;
+    HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&m_object));
+    if (FAILED(hr) || !m_object) {
+        m_object.Reset();
         return FAILED(hr) ? hr : E_NOINTERFACE;
     }
     hr = m_object->SetClientSite(this);
@@ -116,9 +118,8 @@ HRESULT COleControlSite::CreateControl(REFCLSID clsid, HWND* controlWnd) {
     if (FAILED(hr)) {
         return hr;
     }
-    hr = m_object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&m_inPlace));
-    if (FAILED(hr) || m_inPlace == nullptr) {
-        m_inPlace = nullptr;
+    hr = m_object.As(&m_inPlace);
+    if (FAILED(hr) || !m_inPlace) {
         return FAILED(hr) ? hr : E_NOINTERFACE;
     }
     HWND window = nullptr;
@@ -132,83 +133,58 @@ HRESULT COleControlSite::CreateControl(REFCLSID clsid, HWND* controlWnd) {
         return E_UNEXPECTED;
     }
     m_controlWnd = window;
-    if (FAILED(m_object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&m_dispatch)))) {
-        m_dispatch = nullptr;
-    }
+    m_object.As(&m_dispatch); // a control without IDispatch answers no member calls
     ConnectEvents();
     *controlWnd = window;
     return S_OK;
 }
 
 void COleControlSite::ConnectEvents() {
-    IProvideClassInfo2* classInfo = nullptr;
-    if (FAILED(m_object->QueryInterface(IID_IProvideClassInfo2,
-                                        reinterpret_cast<void**>(&classInfo))) ||
-        classInfo == nullptr) {
-        return;
-    }
+    Microsoft::WRL::ComPtr<IProvideClassInfo2> classInfo;
     IID events;
-    HRESULT hr = classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events);
-    classInfo->Release();
-    if (FAILED(hr)) {
+    if (FAILED(m_object.As(&classInfo)) || !classInfo ||
+        FAILED(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events))) {
         return;
     }
-    IConnectionPointContainer* container = nullptr;
-    if (FAILED(m_object->QueryInterface(IID_IConnectionPointContainer,
-                                        reinterpret_cast<void**>(&container))) ||
-        container == nullptr) {
+    Microsoft::WRL::ComPtr<IConnectionPointContainer> container;
+    Microsoft::WRL::ComPtr<IConnectionPoint> point;
+    if (FAILED(m_object.As(&container)) || !container ||
+        FAILED(container->FindConnectionPoint(events, &point)) || !point) {
         return;
     }
-    IConnectionPoint* point = nullptr;
-    hr = container->FindConnectionPoint(events, &point);
-    container->Release();
-    if (FAILED(hr) || point == nullptr) {
-        return;
-    }
-    CControlEventSink* sink = new (std::nothrow) CControlEventSink(m_parent, m_controlId, events);
-    if (sink == nullptr) {
-        point->Release();
-        return;
-    }
+    Microsoft::WRL::ComPtr<CControlEventSink> sink;
+    sink.Attach(new (std::nothrow) CControlEventSink(m_parent, m_controlId, events));
     DWORD cookie = 0;
-    if (FAILED(point->Advise(sink, &cookie))) {
-        sink->Release();
-        point->Release();
+    if (!sink || FAILED(point->Advise(sink.Get(), &cookie))) {
         return;
     }
-    m_eventPoint = point;
+    m_eventPoint = std::move(point);
     m_eventCookie = cookie;
-    m_sink = sink;
+    m_sink = std::move(sink);
 }
 
 void COleControlSite::Close() {
-    if (m_eventPoint != nullptr) {
+    if (m_eventPoint) {
         m_eventPoint->Unadvise(m_eventCookie);
-        m_eventPoint->Release();
-        m_eventPoint = nullptr;
+        m_eventPoint.Reset();
     }
-    if (m_sink != nullptr) {
+    if (m_sink) {
         m_sink->Disconnect();
-        m_sink->Release();
-        m_sink = nullptr;
+        m_sink.Reset();
     }
-    if (m_dispatch != nullptr) {
-        m_dispatch->Release();
-        m_dispatch = nullptr;
-    }
-    if (m_inPlace != nullptr) {
+    m_dispatch.Reset();
+    if (m_inPlace) {
         m_inPlace->InPlaceDeactivate();
-        m_inPlace->Release();
-        m_inPlace = nullptr;
+        m_inPlace.Reset();
     }
-    if (m_object != nullptr) {
-        m_object->Close(OLECLOSE_NOSAVE);
+    if (m_object) {
+        // Taken out first: the control's last release may call back into this site.
+        Microsoft::WRL::ComPtr<IOleObject> object = std::move(m_object);
+        object->Close(OLECLOSE_NOSAVE);
         if (m_siteSet) {
-            m_object->SetClientSite(nullptr);
+            object->SetClientSite(nullptr);
             m_siteSet = false;
         }
-        m_object->Release();
-        m_object = nullptr;
     }
     if (m_controlWnd != nullptr && ::IsWindow(m_controlWnd)) {
         ::DestroyWindow(m_controlWnd);

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
+#include <wrl/client.h>
 
 class CControlEventSink;
 
@@ -24,8 +25,8 @@ public:
     // The control's window is being destroyed already; Close must leave it alone.
     void OnWindowDestroyed() { m_controlWnd = nullptr; }
 
-    IUnknown* GetControlUnknown() const { return m_object; }
-    IDispatch* GetControlDispatch() const { return m_dispatch; }
+    IUnknown* GetControlUnknown() const { return m_object.Get(); }
+    IDispatch* GetControlDispatch() const { return m_dispatch.Get(); }
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
@@ -68,7 +69,7 @@ public:
 
 private:
     COleControlSite(HWND parent, UINT controlId, const RECT& rect);
-    ~COleControlSite() = default;
+    ~COleControlSite();
     // Advises a sink on the control's default event interface, when it has one.
     void ConnectEvents();
 
@@ -78,10 +79,10 @@ private:
     RECT m_rect;
     HWND m_controlWnd = nullptr;
     bool m_siteSet = false;
-    IOleObject* m_object = nullptr;
-    IOleInPlaceObject* m_inPlace = nullptr;
-    IDispatch* m_dispatch = nullptr;
-    IConnectionPoint* m_eventPoint = nullptr;
+    Microsoft::WRL::ComPtr<IOleObject> m_object;
+    Microsoft::WRL::ComPtr<IOleInPlaceObject> m_inPlace;
+    Microsoft::WRL::ComPtr<IDispatch> m_dispatch;
+    Microsoft::WRL::ComPtr<IConnectionPoint> m_eventPoint;
     DWORD m_eventCookie = 0;
-    CControlEventSink* m_sink = nullptr;
+    Microsoft::WRL::ComPtr<CControlEventSink> m_sink;
 };

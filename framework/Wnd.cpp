@@ -1,6 +1,7 @@
 #include "framework/Wnd.h"
 
 #include <exception>
+#include <utility>
 
 #include "framework/Dialog.h"
 #include "framework/Exception.h"
@@ -35,8 +36,10 @@ bool RegisterFrameworkClass(HINSTANCE instance) {
 
 } // namespace
 
+CWnd::CWnd() = default;
+
 CWnd::~CWnd() {
-    if (m_pCtrlSite != nullptr) {
+    if (m_pCtrlSite) {
         CloseControl();
     }
     if (m_hWnd == nullptr) {
@@ -214,7 +217,7 @@ BOOL CWnd::DestroyWindow() {
     if (m_hWnd == nullptr) {
         return FALSE;
     }
-    if (m_pCtrlSite != nullptr) {
+    if (m_pCtrlSite) {
         CloseControl();
         return TRUE;
     }
@@ -254,12 +257,10 @@ LRESULT CALLBACK CWnd::ControlWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM
     LRESULT result = wnd->DispatchGuarded(msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
         wnd->Unbind();
-        if (COleControlSite* site = wnd->m_pCtrlSite) {
+        if (Microsoft::WRL::ComPtr<COleControlSite> site = std::move(wnd->m_pCtrlSite)) {
             // The window went first (with its parent): the control follows it.
-            wnd->m_pCtrlSite = nullptr;
             site->OnWindowDestroyed();
             site->Close();
-            site->Release();
         }
         wnd->PostNcDestroy();
     }
@@ -486,21 +487,21 @@ BOOL CWnd::SubclassControlWindow(HWND hWnd) {
 
 BOOL CWnd::CreateControl(REFCLSID clsid, LPCSTR windowName, DWORD style, const RECT& rect,
                          CWnd* parent, UINT id) {
-    if (m_hWnd != nullptr || m_pCtrlSite != nullptr || parent == nullptr ||
+    if (m_hWnd != nullptr || m_pCtrlSite || parent == nullptr ||
         parent->m_hWnd == nullptr) {
         return FALSE;
     }
-    COleControlSite* site = COleControlSite::Create(parent->m_hWnd, id, rect);
-    if (site == nullptr) {
+    Microsoft::WRL::ComPtr<COleControlSite> site;
+    site.Attach(COleControlSite::Create(parent->m_hWnd, id, rect));
+    if (!site) {
         return FALSE;
     }
     HWND control = nullptr;
     if (FAILED(site->CreateControl(clsid, &control)) || !SubclassControlWindow(control)) {
         site->Close();
-        site->Release();
         return FALSE;
     }
-    m_pCtrlSite = site;
+    m_pCtrlSite = std::move(site);
     ::SetWindowLongPtrA(control, GWLP_ID, static_cast<LONG_PTR>(id));
     if (windowName != nullptr) {
         SetWindowText(windowName);
@@ -510,19 +511,17 @@ BOOL CWnd::CreateControl(REFCLSID clsid, LPCSTR windowName, DWORD style, const R
 }
 
 void CWnd::CloseControl() {
-    COleControlSite* site = m_pCtrlSite;
-    m_pCtrlSite = nullptr;
+    Microsoft::WRL::ComPtr<COleControlSite> site = std::move(m_pCtrlSite);
     site->Close();
-    site->Release();
 }
 
 LPUNKNOWN CWnd::GetControlUnknown() {
-    return m_pCtrlSite != nullptr ? m_pCtrlSite->GetControlUnknown() : nullptr;
+    return m_pCtrlSite ? m_pCtrlSite->GetControlUnknown() : nullptr;
 }
 
 void CWnd::InvokeHelper(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void* pvRet,
                         const BYTE* pbParamInfo, ...) {
-    COleDispatchDriver driver(m_pCtrlSite != nullptr ? m_pCtrlSite->GetControlDispatch() : nullptr,
+    COleDispatchDriver driver(m_pCtrlSite ? m_pCtrlSite->GetControlDispatch() : nullptr,
                               FALSE);
     va_list args;
     va_start(args, pbParamInfo);
@@ -540,7 +539,7 @@ void CWnd::SetProperty(DISPID dwDispID, VARTYPE vtProp, ...) {
         AfxThrowOleException(DISP_E_BADVARTYPE);
     }
     const BYTE paramInfo[2] = {static_cast<BYTE>(vtProp), 0};
-    COleDispatchDriver driver(m_pCtrlSite != nullptr ? m_pCtrlSite->GetControlDispatch() : nullptr,
+    COleDispatchDriver driver(m_pCtrlSite ? m_pCtrlSite->GetControlDispatch() : nullptr,
                               FALSE);
     va_list args;
     va_start(args, vtProp);
@@ -554,7 +553,7 @@ void CWnd::SetProperty(DISPID dwDispID, VARTYPE vtProp, ...) {
 }
 
 void CWnd::GetProperty(DISPID dwDispID, VARTYPE vtProp, void* pvProp) const {
-    COleDispatchDriver driver(m_pCtrlSite != nullptr ? m_pCtrlSite->GetControlDispatch() : nullptr,
+    COleDispatchDriver driver(m_pCtrlSite ? m_pCtrlSite->GetControlDispatch() : nullptr,
                               FALSE);
     driver.GetProperty(dwDispID, vtProp, pvProp);
 }

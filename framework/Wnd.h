@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <wrl/client.h>
 
 #include <map>
 #include <memory>
@@ -22,7 +23,7 @@ class CWnd : public CCmdTarget {
 public:
     HWND m_hWnd = nullptr;
 
-    CWnd() = default;
+    CWnd();
     ~CWnd() override;
 
     const CMessageMap* GetMessageMap() const override;
@@ -169,7 +170,7 @@ private:
     void CloseControl();
 
     Binding m_binding = Binding::None;
-    COleControlSite* m_pCtrlSite = nullptr;  // the hosted control, one reference
+    Microsoft::WRL::ComPtr<COleControlSite> m_pCtrlSite;  // the hosted control's site
     CurrentMessage m_current{0, 0, 0};
     std::map<HWND, std::unique_ptr<CWnd>> m_borrowed;  // objects handed out by FromHandle
 };

@@ -60,35 +60,7 @@ CAlbumListObject::CAlbumListObject()
 }
 
 CAlbumListObject::~CAlbumListObject() {
-    DestroyOwnWindow();
-}
-
-// --- IOleObject ---------------------------------------------------------------------
-
-STDMETHODIMP CAlbumListObject::Close(DWORD) {
-    DestroyOwnWindow();
-    m_inPlaceActive = false;
-    return S_OK;
-}
-
-STDMETHODIMP CAlbumListObject::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG,
-                                      HWND parent, LPCRECT position) {
-    switch (verb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-        return Activate(activeSite, parent, position);
-    case OLEIVERB_HIDE: {
-        HWND window = ControlWindow();
-        if (window != nullptr) {
-            ::ShowWindow(window, SW_HIDE);
-        }
-        return S_OK;
-    }
-    default:
-        return OLEOBJ_S_INVALIDVERB;
-    }
+    DestroyControlWindow();
 }
 
 // --- IOleInPlaceObject --------------------------------------------------------------
@@ -106,64 +78,18 @@ void CAlbumListObject::MoveControlWindow(const RECT& position) {
     }
 }
 
-STDMETHODIMP CAlbumListObject::InPlaceDeactivate() {
-    DestroyOwnWindow();
-    if (!m_inPlaceActive) {
-        return S_OK;
-    }
-    m_inPlaceActive = false;
-    IOleInPlaceSite* site = olecontrol::InPlaceSiteOf(ClientSite());
-    if (site != nullptr) {
-        site->OnInPlaceDeactivate();
-        site->Release();
-    }
-    return S_OK;
-}
-
 // --- Window ---------------------------------------------------------------------------
 
-HRESULT CAlbumListObject::Activate(IOleClientSite* activeSite, HWND parent, LPCRECT position) {
-    if (ControlWindow() != nullptr) {
-        return S_OK;
+bool CAlbumListObject::CreateControlWindow(HWND parent, const RECT& rect) {
+    if (!RegisterWindowClass(WindowProc)) {
+        return false;
     }
-    IOleInPlaceSite* site =
-        olecontrol::InPlaceSiteOf(activeSite != nullptr ? activeSite : ClientSite());
-    RECT rect = {};
-    bool placed = position != nullptr;
-    if (placed) {
-        rect = *position;
-    }
-    // What the container did not pass, its site tells.
-    if (site != nullptr && parent == nullptr) {
-        site->GetWindow(&parent);
-    }
-    if (site != nullptr && !placed) {
-        placed = olecontrol::SitePosition(site, &rect);
-    }
-    HRESULT hr = S_OK;
-    if (parent == nullptr || !placed) {
-        hr = E_INVALIDARG;
-    } else if (site != nullptr && site->CanInPlaceActivate() != S_OK) {
-        hr = E_FAIL;
-    } else if (!RegisterWindowClass(WindowProc)) {
-        hr = HRESULT_FROM_WIN32(::GetLastError());
-    }
-    if (FAILED(hr)) {
-        if (site != nullptr) {
-            site->Release();
-        }
-        return hr;
-    }
-
     HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"",
                                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
                                     rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
                                     olecontrol::ModuleInstance(), this);
     if (window == nullptr) {
-        if (site != nullptr) {
-            site->Release();
-        }
-        return E_FAIL;
+        return false;
     }
     RECT client;
     ::GetClientRect(window, &client);
@@ -174,10 +100,7 @@ HRESULT CAlbumListObject::Activate(IOleClientSite* activeSite, HWND parent, LPCR
                                 olecontrol::ModuleInstance(), nullptr);
     if (m_combo == nullptr) {
         ::DestroyWindow(window);
-        if (site != nullptr) {
-            site->Release();
-        }
-        return E_FAIL;
+        return false;
     }
     ::SendMessageW(m_combo, WM_SETFONT,
                    reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -188,12 +111,7 @@ HRESULT CAlbumListObject::Activate(IOleClientSite* activeSite, HWND parent, LPCR
     }
     m_shownAny = false;
     SyncWindow();
-    m_inPlaceActive = true;
-    if (site != nullptr) {
-        site->OnInPlaceActivate();
-        site->Release();
-    }
-    return S_OK;
+    return true;
 }
 
 HWND CAlbumListObject::WindowAndThread(DWORD* thread) {
@@ -202,7 +120,7 @@ HWND CAlbumListObject::WindowAndThread(DWORD* thread) {
     return m_window;
 }
 
-void CAlbumListObject::DestroyOwnWindow() {
+void CAlbumListObject::DestroyControlWindow() {
     DWORD thread = 0;
     HWND window = WindowAndThread(&thread);
     if (window == nullptr) {

@@ -22,14 +22,6 @@ public:
     // One reference, for the caller.
     CAlbumListObject();
 
-    // IOleObject
-    STDMETHODIMP Close(DWORD saveOption) override;
-    STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* activeSite, LONG index, HWND parent,
-                        LPCRECT position) override;
-
-    // IOleInPlaceObject
-    STDMETHODIMP InPlaceDeactivate() override;
-
     // IDispatch
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
                                DISPID* dispids) override;
@@ -41,13 +33,13 @@ private:
 
     HWND ControlWindow() override;
     void MoveControlWindow(const RECT& position) override;
+    bool CreateControlWindow(HWND parent, const RECT& position) override;
+    void DestroyControlWindow() override;
 
     // Window.
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    HRESULT Activate(IOleClientSite* activeSite, HWND parent, LPCRECT position);
     // The window and the thread that owns it, read together under the lock.
     HWND WindowAndThread(DWORD* thread);
-    void DestroyOwnWindow();
     void OnWindowDestroyed();
     void OnSelectionChanged();
     // Makes the window show the data; on the window's thread only.
@@ -84,7 +76,6 @@ private:
     DWORD m_windowThread = 0;
 
     // The window's thread only.
-    bool m_inPlaceActive = false;
     HWND m_combo = nullptr;
     unsigned m_shownVersion = 0; // the m_listVersion the combo box holds
     bool m_shownAny = false;

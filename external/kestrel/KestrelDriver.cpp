@@ -756,8 +756,10 @@ DWORD WINAPI KCAMAPI_Reset(DWORD camera) {
     return Guarded(kFail, [&] { return g_sessions.RemoveCamera(camera) ? kOk : kBadHandle; });
 }
 
-// Copies every item, in order, to the paths the name callback gives. FailAtFile and
-// FileDelayMs are read here so that a test can set them after the camera was opened.
+// Copies every item, in order, to the paths the name callback gives. FailAtFile, FileDelayMs
+// and FinishDelayMs (a pause after the last file, before the call returns, as a camera
+// closing its transfer takes) are read here so that a test can set them after the camera
+// was opened.
 DWORD WINAPI KCAMAPI_Download(DWORD camera) {
     return Guarded(kFail, [&] {
         std::shared_ptr<const CameraSession> session = g_sessions.FindCamera(camera);
@@ -777,6 +779,7 @@ DWORD WINAPI KCAMAPI_Download(DWORD camera) {
                 return status;
             }
         }
+        Sleep(std::min(key.ReadDword("FinishDelayMs", 0), kMaxFileDelayMs));
         return kOk;
     });
 }

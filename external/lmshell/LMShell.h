@@ -39,6 +39,9 @@ enum LMShellDispid {
     DISPID_LMSHELL_ADDFILE = 12,       // method (VT_BSTR, VT_I4, VT_BSTR, VT_BOOL) -> VT_I4
 };
 
-// Test setting, read at every AddFile: a nonzero DWORD makes AddFile refuse every file.
+// Test settings, read at every AddFile: a nonzero DWORD RefuseAddFile makes AddFile refuse
+// every file; ExitAtAddFile = N ends the program in the middle of its Nth AddFile, before it
+// answers, as a shell that crashes during a transfer would.
 const char kLMShellTestKey[] = "Software\\Orvex\\Lumora2\\LMShell\\Test"; // under HKCU
 const char kLMShellRefuseAddFileValue[] = "RefuseAddFile";
+const char kLMShellExitAtAddFileValue[] = "ExitAtAddFile";

@@ -21,17 +21,21 @@ std::string Shown(const std::string& text) {
     return text.empty() ? "(no name)" : "\"" + text + "\"";
 }
 
+// A test setting's DWORD; a missing key or value, or one of another type, reads as 0 (off).
+DWORD TestSetting(const char* name) {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegGetValueA(HKEY_CURRENT_USER, kLMShellTestKey, name, RRF_RT_REG_DWORD, nullptr, &value,
+                       &size) != ERROR_SUCCESS) {
+        return 0;
+    }
+    return value;
+}
+
 } // namespace
 
 bool RefuseAddFileSetting() {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    // A missing key or value, or one of another type, means the setting is off.
-    if (::RegGetValueA(HKEY_CURRENT_USER, kLMShellTestKey, kLMShellRefuseAddFileValue,
-                       RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
-        return false;
-    }
-    return value != 0;
+    return TestSetting(kLMShellRefuseAddFileValue) != 0;
 }
 
 bool CShellSession::OpenGallery(const std::string& gallery) {
@@ -48,6 +52,10 @@ bool CShellSession::OpenGallery(const std::string& gallery) {
 bool CShellSession::AddFile(const std::string& gallery, const std::string& path) {
     const std::string what =
         "gallery " + Shown(gallery) + ": " + (path.empty() ? "(no path)" : path);
+    ++m_addFileCalls;
+    if (m_addFileCalls == TestSetting(kLMShellExitAtAddFileValue)) {
+        ::ExitProcess(3); // the caller is left waiting for an answer that never comes
+    }
     if (RefuseAddFileSetting()) {
         m_journal->AddLine("File refused for " + what + " (RefuseAddFile test setting is on)");
         return false;

@@ -26,7 +26,8 @@ public:
     const std::string& CurrentGallery() const { return m_currentGallery; }
     // False (and nothing changes) for an empty name.
     bool OpenGallery(const std::string& gallery);
-    // True when the file was taken: it exists and the test setting does not refuse it.
+    // True when the file was taken: it exists and the test setting does not refuse it. The
+    // ExitAtAddFile test setting ends the program inside the call instead.
     bool AddFile(const std::string& gallery, const std::string& path);
     // A line of the shell's own (start-up, serving or not).
     void Note(const std::string& text);
@@ -34,6 +35,7 @@ public:
 private:
     CShellJournal* m_journal;
     std::string m_currentGallery;
+    unsigned long m_addFileCalls = 0;
 };
 
 // Whether HKCU\<kLMShellTestKey> : RefuseAddFile holds a nonzero DWORD; read at every call so

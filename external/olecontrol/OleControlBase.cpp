@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include <utility>
+
 #include "ComServer.h"
 
 namespace olecontrol {
@@ -12,9 +14,6 @@ COleControlBase::COleControlBase(const CLSID& clsid, const IID& events)
 }
 
 COleControlBase::~COleControlBase() {
-    if (m_site != nullptr) {
-        m_site->Release();
-    }
     UnlockModule();
 }
 
@@ -55,12 +54,6 @@ STDMETHODIMP_(ULONG) COleControlBase::Release() {
 // --- IOleObject ---------------------------------------------------------------------------
 
 STDMETHODIMP COleControlBase::SetClientSite(IOleClientSite* site) {
-    if (site != nullptr) {
-        site->AddRef();
-    }
-    if (m_site != nullptr) {
-        m_site->Release();
-    }
     m_site = site;
     return S_OK;
 }
@@ -69,11 +62,8 @@ STDMETHODIMP COleControlBase::GetClientSite(IOleClientSite** site) {
     if (site == nullptr) {
         return E_POINTER;
     }
-    *site = m_site;
-    if (m_site != nullptr) {
-        m_site->AddRef();
-    }
-    return S_OK;
+    *site = nullptr;
+    return m_site.CopyTo(site);
 }
 
 STDMETHODIMP COleControlBase::SetHostNames(LPCOLESTR, LPCOLESTR) {
@@ -171,6 +161,34 @@ STDMETHODIMP COleControlBase::SetColorScheme(LOGPALETTE*) {
     return E_NOTIMPL;
 }
 
+STDMETHODIMP COleControlBase::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG,
+                                     HWND parent, LPCRECT position) {
+    switch (verb) {
+    case OLEIVERB_SHOW: {
+        const HRESULT hr = ActivateInPlace(activeSite, parent, position);
+        if (SUCCEEDED(hr)) {
+            ::ShowWindow(ControlWindow(), SW_SHOW);
+        }
+        return hr;
+    }
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_INPLACEACTIVATE:
+    case OLEIVERB_UIACTIVATE:
+        return ActivateInPlace(activeSite, parent, position);
+    case OLEIVERB_HIDE:
+        if (HWND window = ControlWindow()) {
+            ::ShowWindow(window, SW_HIDE);
+        }
+        return S_OK;
+    default:
+        return OLEOBJ_S_INVALIDVERB;
+    }
+}
+
+STDMETHODIMP COleControlBase::Close(DWORD) {
+    return InPlaceDeactivate();
+}
+
 // --- IOleWindow, IOleInPlaceObject --------------------------------------------------------
 
 STDMETHODIMP COleControlBase::GetWindow(HWND* window) {
@@ -199,6 +217,16 @@ STDMETHODIMP COleControlBase::SetObjectRects(LPCRECT position, LPCRECT) {
 
 STDMETHODIMP COleControlBase::ReactivateAndUndo() {
     return E_NOTIMPL;
+}
+
+STDMETHODIMP COleControlBase::InPlaceDeactivate() {
+    DestroyControlWindow();
+    // Taken out first: the site may call back into this control while it hears of it.
+    Microsoft::WRL::ComPtr<IOleInPlaceSite> site = std::move(m_inPlaceSite);
+    if (site) {
+        site->OnInPlaceDeactivate();
+    }
+    return S_OK;
 }
 
 // --- IDispatch ----------------------------------------------------------------------------
@@ -259,31 +287,53 @@ STDMETHODIMP COleControlBase::GetGUID(DWORD kind, GUID* guid) {
     return S_OK;
 }
 
-// --- in-place activation helpers ----------------------------------------------------------
+// --- in-place activation -----------------------------------------------------------------
 
-IOleInPlaceSite* InPlaceSiteOf(IOleClientSite* site) {
-    IOleInPlaceSite* inPlaceSite = nullptr;
-    if (site == nullptr ||
-        FAILED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlaceSite)))) {
-        return nullptr;
+HRESULT COleControlBase::ActivateInPlace(IOleClientSite* activeSite, HWND parent,
+                                         LPCRECT position) {
+    if (ControlWindow() != nullptr) {
+        if (position != nullptr) {
+            MoveControlWindow(*position);
+        }
+        return S_OK;
     }
-    return inPlaceSite;
-}
-
-bool SitePosition(IOleInPlaceSite* site, RECT* position) {
-    IOleInPlaceFrame* frame = nullptr;
-    IOleInPlaceUIWindow* document = nullptr;
-    RECT clip = {};
-    OLEINPLACEFRAMEINFO frameInfo = {};
-    frameInfo.cb = sizeof frameInfo;
-    bool placed = SUCCEEDED(site->GetWindowContext(&frame, &document, position, &clip, &frameInfo));
-    if (frame != nullptr) {
-        frame->Release();
+    Microsoft::WRL::ComPtr<IOleInPlaceSite> site;
+    if (IOleClientSite* from = activeSite != nullptr ? activeSite : m_site.Get()) {
+        from->QueryInterface(IID_PPV_ARGS(&site)); // a site without it places nothing
     }
-    if (document != nullptr) {
-        document->Release();
+    if (site && site->CanInPlaceActivate() != S_OK) {
+        return E_FAIL;
     }
-    return placed;
+    if (parent == nullptr && site && FAILED(site->GetWindow(&parent))) {
+        parent = nullptr;
+    }
+    RECT rect = {0, 0, 0, 0};
+    if (position != nullptr) {
+        rect = *position;
+    } else if (site) {
+        Microsoft::WRL::ComPtr<IOleInPlaceFrame> frame;
+        Microsoft::WRL::ComPtr<IOleInPlaceUIWindow> document;
+        RECT clip = {};
+        OLEINPLACEFRAMEINFO frameInfo = {};
+        frameInfo.cb = sizeof frameInfo;
+        if (FAILED(site->GetWindowContext(&frame, &document, &rect, &clip, &frameInfo))) {
+            rect = RECT{0, 0, 0, 0};
+        }
+    }
+    if (parent == nullptr) {
+        return E_INVALIDARG;
+    }
+    if (site) {
+        site->OnInPlaceActivate();
+    }
+    if (!CreateControlWindow(parent, rect)) {
+        if (site) {
+            site->OnInPlaceDeactivate();
+        }
+        return E_FAIL;
+    }
+    m_inPlaceSite = std::move(site);
+    return S_OK;
 }
 
 } // namespace olecontrol

@@ -1,13 +1,15 @@
 // COleControlBase: what every hosted control of the family answers alike. Identity and
-// lifetime, the IOleObject and IOleInPlaceObject members a hosted control needs no more of
-// than a fixed answer, IDispatch's (absent) type information, and one connection point for
-// the control's event dispinterface. A control adds its window, its verbs, its deactivation
-// and its dispatch members.
+// lifetime, in-place activation and deactivation (one protocol for every control: the verbs,
+// the in-place site held while active, Close), the IOleObject and IOleInPlaceObject members a
+// hosted control needs no more of than a fixed answer, IDispatch's (absent) type information,
+// and one connection point for the control's event dispinterface. A control adds how its
+// window is made and destroyed, and its dispatch members.
 #pragma once
 
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
+#include <wrl/client.h>
 
 #include <atomic>
 
@@ -29,7 +31,7 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
 
-    // IOleObject; Close and DoVerb are the control's own.
+    // IOleObject
     STDMETHODIMP SetClientSite(IOleClientSite* site) override;
     STDMETHODIMP GetClientSite(IOleClientSite** site) override;
     STDMETHODIMP SetHostNames(LPCOLESTR container, LPCOLESTR object) override;
@@ -49,13 +51,20 @@ public:
     STDMETHODIMP EnumAdvise(IEnumSTATDATA** advise) override;
     STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
     STDMETHODIMP SetColorScheme(LOGPALETTE* palette) override;
+    // Show and the activating verbs activate in place (a second time only moves the window);
+    // Hide hides the window.
+    STDMETHODIMP DoVerb(LONG verb, LPMSG message, IOleClientSite* activeSite, LONG index,
+                        HWND parent, LPCRECT position) override;
+    STDMETHODIMP Close(DWORD saveOption) override;
 
-    // IOleWindow, IOleInPlaceObject; InPlaceDeactivate is the control's own.
+    // IOleWindow, IOleInPlaceObject
     STDMETHODIMP GetWindow(HWND* window) override;
     STDMETHODIMP ContextSensitiveHelp(BOOL enterMode) override;
     STDMETHODIMP UIDeactivate() override;
     STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
     STDMETHODIMP ReactivateAndUndo() override;
+    // The window goes, then the site hears of it; a parent destroyed first took the window.
+    STDMETHODIMP InPlaceDeactivate() override;
 
     // IDispatch; GetIDsOfNames and Invoke are the control's own.
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
@@ -78,22 +87,24 @@ protected:
     virtual HWND ControlWindow() = 0;
     // Moves the window, if any, to position (client coordinates of its parent).
     virtual void MoveControlWindow(const RECT& position) = 0;
+    // Makes the window in `parent` at `position`; false when it could not be made.
+    virtual bool CreateControlWindow(HWND parent, const RECT& position) = 0;
+    // Destroys the window, if it still has one.
+    virtual void DestroyControlWindow() = 0;
 
-    // The site the container set, or null.
-    IOleClientSite* ClientSite() const { return m_site; }
     CConnectionPoint& EventPoint() { return m_eventPoint; }
 
 private:
+    // The in-place activation of every control: the site (the verb's, else the client site)
+    // may refuse it and names the parent and the position the verb left out.
+    HRESULT ActivateInPlace(IOleClientSite* activeSite, HWND parent, LPCRECT position);
+
     std::atomic<ULONG> m_refs{1};
     const CLSID m_clsid;
     const IID m_events;
     CConnectionPoint m_eventPoint;
-    IOleClientSite* m_site = nullptr;
+    Microsoft::WRL::ComPtr<IOleClientSite> m_site;
+    Microsoft::WRL::ComPtr<IOleInPlaceSite> m_inPlaceSite; // while in-place active
 };
-
-// The in-place side of a container's site, with a reference, or null when it has none.
-IOleInPlaceSite* InPlaceSiteOf(IOleClientSite* site);
-// Where the site's window context places the control; false when the site cannot say.
-bool SitePosition(IOleInPlaceSite* site, RECT* position);
 
 } // namespace olecontrol

@@ -113,7 +113,7 @@ CTrayControl* CTrayControl::Create() {
 }
 
 STDMETHODIMP CTrayControl::QueryInterface(REFIID iid, void** object) {
-    if (object != nullptr && iid == IID_IMarshal && m_freeThreadedMarshaler != nullptr) {
+    if (object != nullptr && iid == IID_IMarshal && m_freeThreadedMarshaler.Get() != nullptr) {
         return m_freeThreadedMarshaler->QueryInterface(iid, object);
     }
     return COleControlBase::QueryInterface(iid, object);
@@ -129,88 +129,9 @@ CTrayControl::~CTrayControl() {
     EventPoint().UnadviseAll();
     m_view.Destroy();
     m_workers.Stop();
-    if (m_inPlaceSite) {
-        m_inPlaceSite->Release();
-    }
-    if (m_freeThreadedMarshaler) {
-        m_freeThreadedMarshaler->Release();
-    }
 }
 
 // --- IOleObject ----------------------------------------------------------------------------
-
-STDMETHODIMP CTrayControl::Close(DWORD) {
-    return InPlaceDeactivate();
-}
-
-STDMETHODIMP CTrayControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
-                                  LPCRECT position) {
-    switch (verb) {
-    case OLEIVERB_SHOW: {
-        HRESULT hr = ActivateInPlace(site ? site : ClientSite(), parent, position);
-        if (SUCCEEDED(hr)) {
-            ::ShowWindow(m_view.Window(), SW_SHOW);
-        }
-        return hr;
-    }
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-        return ActivateInPlace(site ? site : ClientSite(), parent, position);
-    case OLEIVERB_HIDE:
-        if (m_view.Window()) {
-            ::ShowWindow(m_view.Window(), SW_HIDE);
-        }
-        return S_OK;
-    default:
-        return E_NOTIMPL;
-    }
-}
-
-HRESULT CTrayControl::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position) {
-    if (m_view.Window()) {
-        if (position) {
-            m_view.Move(*position);
-        }
-        return S_OK;
-    }
-    IOleInPlaceSite* inPlaceSite = olecontrol::InPlaceSiteOf(site);
-    if (inPlaceSite && inPlaceSite->CanInPlaceActivate() != S_OK) {
-        inPlaceSite->Release();
-        return E_FAIL;
-    }
-    if (!parent && inPlaceSite && FAILED(inPlaceSite->GetWindow(&parent))) {
-        parent = nullptr;
-    }
-    RECT rect = {0, 0, 0, 0};
-    if (position) {
-        rect = *position;
-    } else if (inPlaceSite) {
-        // Without a position, the site's window context says where the control goes.
-        olecontrol::SitePosition(inPlaceSite, &rect);
-    }
-    if (!parent) {
-        if (inPlaceSite) {
-            inPlaceSite->Release();
-        }
-        return E_INVALIDARG;
-    }
-    if (inPlaceSite) {
-        inPlaceSite->OnInPlaceActivate();
-    }
-    if (!m_view.Create(parent, rect)) {
-        if (inPlaceSite) {
-            inPlaceSite->OnInPlaceDeactivate();
-            inPlaceSite->Release();
-        }
-        return E_FAIL;
-    }
-    if (m_inPlaceSite) {
-        m_inPlaceSite->Release();
-    }
-    m_inPlaceSite = inPlaceSite;
-    return S_OK;
-}
 
 STDMETHODIMP CTrayControl::GetUserType(DWORD, LPOLESTR* userType) {
     if (userType) {
@@ -251,16 +172,12 @@ void CTrayControl::MoveControlWindow(const RECT& position) {
     m_view.Move(position);
 }
 
-// The window goes with in-place activation; a parent destroyed first has taken it already.
-STDMETHODIMP CTrayControl::InPlaceDeactivate() {
+bool CTrayControl::CreateControlWindow(HWND parent, const RECT& position) {
+    return m_view.Create(parent, position);
+}
+
+void CTrayControl::DestroyControlWindow() {
     m_view.Destroy();
-    if (m_inPlaceSite) {
-        IOleInPlaceSite* site = m_inPlaceSite;
-        m_inPlaceSite = nullptr;
-        site->OnInPlaceDeactivate();
-        site->Release();
-    }
-    return S_OK;
 }
 
 // --- IDispatch -------------------------------------------------------------------------------

@@ -26,15 +26,9 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
 
     // IOleObject
-    STDMETHODIMP Close(DWORD saveOption) override;
-    STDMETHODIMP DoVerb(LONG verb, LPMSG message, IOleClientSite* site, LONG index, HWND parent,
-                        LPCRECT position) override;
     STDMETHODIMP GetUserType(DWORD form, LPOLESTR* userType) override;
     STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
     STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
-
-    // IOleInPlaceObject
-    STDMETHODIMP InPlaceDeactivate() override;
 
     // IDispatch
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
@@ -48,10 +42,11 @@ private:
 
     HWND ControlWindow() override;
     void MoveControlWindow(const RECT& position) override;
+    bool CreateControlWindow(HWND parent, const RECT& position) override;
+    void DestroyControlWindow() override;
 
     void OnItemOpen(int index) override;
 
-    HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
     // The members by kind; arguments already counted and coerced where the kind says.
     HRESULT PutProperty(DISPID dispid, const VARIANT& value);
     HRESULT GetProperty(DISPID dispid, VARIANT* result);
@@ -62,8 +57,7 @@ private:
     std::shared_ptr<CTrayModel> m_model;
     CTrayWorkers m_workers;
     CTrayView m_view;
-    IOleInPlaceSite* m_inPlaceSite = nullptr; // while in-place active
-    IUnknown* m_freeThreadedMarshaler = nullptr; // aggregated; the control's own reference
+    Microsoft::WRL::ComPtr<IUnknown> m_freeThreadedMarshaler; // aggregated
     SIZEL m_extent = {4233, 3175};            // HIMETRIC, as the host last set it
 
     // Stored settings; only Redraw and ShowFrames change what the window does.

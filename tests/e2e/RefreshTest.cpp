@@ -1,8 +1,8 @@
-// The first refresh and its outcomes, seen from outside the running program.
+// The first refresh and its outcomes, seen from outside the running program. Its faults (a
+// failed file, a cancel) are rows of the fault matrix (FaultMatrixTest.cpp).
 #include "tests/e2e/ProgramTestSupport.h"
 
 using e2etest::kAborted;
-using e2etest::kDownloadTitle;
 using e2etest::kMainTitle;
 using e2etest::kTimeout;
 using e2etest::kWindowTimeout;
@@ -78,42 +78,4 @@ TEST_F(ProgramTest, NoCameraOffersRetryAndCancelLeavesTheMessageLine) {
 
     ASSERT_TRUE(ui::PressButton(again, IDCANCEL));
     EXPECT_EQ(std::string("message: ") + kAborted, WaitForStatus(main, std::string("message: ") + kAborted));
-}
-
-TEST_F(ProgramTest, AFailedDownloadLeavesTheMessageLine) {
-    AddFile("A.JPG");
-    AddFile("B.JPG");
-    AddFile("C.JPG");
-    driver.SetDword("FailAtFile", 2);
-    e2e::Program program;
-    HWND main = program.WaitForWindow(kMainTitle, kWindowTimeout);
-    ASSERT_NE(nullptr, main);
-    const std::string aborted = std::string("message: ") + kAborted;
-    EXPECT_EQ(aborted, WaitForStatus(main, aborted));
-    EXPECT_FALSE(program.HasWindow(kDownloadTitle));
-}
-
-TEST_F(ProgramTest, CancelWhileFilesArriveStopsTheDownload) {
-    for (int i = 1; i <= 8; ++i) {
-        AddFile("KSTR000" + std::to_string(i) + ".JPG");
-    }
-    driver.SetDword("FileDelayMs", 300);
-    e2e::Program program;
-    HWND main = program.WaitForWindow(kMainTitle, kWindowTimeout);
-    ASSERT_NE(nullptr, main);
-    HWND progress = program.WaitForWindow(kDownloadTitle, kTimeout);
-    ASSERT_NE(nullptr, progress);
-    std::string last;
-    ASSERT_TRUE(e2e::WaitForControlText(progress, IDC_PROGRESS_TEXT, "Downloading ( 2 of 8 )",
-                                        kTimeout, &last))
-        << last;
-    e2e::Click(progress, IDCANCEL);
-
-    const std::string aborted = std::string("message: ") + kAborted;
-    EXPECT_EQ(aborted, WaitForStatus(main, aborted));
-    EXPECT_FALSE(program.HasWindow(kDownloadTitle));
-    const std::string files = scratch::ListFiles(downloads.Path());
-    EXPECT_TRUE(files == "Snapshot0000.jpg Snapshot0001.jpg" ||
-                files == "Snapshot0000.jpg Snapshot0001.jpg Snapshot0002.jpg")
-        << "only whole files of what came before the cancel: " << files;
 }

@@ -16,7 +16,6 @@ const char kSaveTitle[] = "Select gallery for saving";
 const char kNewTitle[] = "Create New Gallery";
 const char kAppCaption[] = "Fotoloft";
 const char kComplete[] = "Images transfer complete.";
-const char kCannot[] = "Cannot transfer files to the selected folder";
 const char kReplace[] =
     "The selected gallery already has images with the same names. \nReplace existing images?";
 const char kCreate[] =
@@ -135,20 +134,6 @@ TEST_F(TransferTest, ReplacingAsksAndAMissingFolderIsOfferedToBeMade) {
     EXPECT_EQ("PARTY_0001.jpg PARTY_0002.avi PARTY_0003.jpg", scratch::ListFiles(Gallery()));
 }
 
-// Something in the way of one name stops the transfer there: what came before it is saved,
-// nothing after it is written, and no half file is left behind.
-TEST_F(TransferTest, AFileThatCannotBeWrittenStopsTheTransferWithNothingHalfDone) {
-    HWND main = StartOnThreeItems();
-    ASSERT_NE(nullptr, main);
-    ASSERT_TRUE(::CreateDirectoryA(Gallery("PARTY_0002.avi").c_str(), nullptr));
-    HWND dialog = OpenSaveDialog(main, IDC_GET_ALL);
-    ASSERT_NE(nullptr, dialog);
-    Save(dialog, "PARTY");
-    Answer(kMainTitle, main, kCannot, IDOK);
-    EXPECT_EQ("PARTY_0001.jpg", scratch::ListFiles(Gallery()));
-    EXPECT_TRUE(scratch::DirectoryExists(Gallery("PARTY_0002.avi")));
-}
-
 TEST_F(TransferTest, NewGalleryRefusesEmptyListedAndInvalidNamesAndMakesAGoodOne) {
     HWND main = StartOnThreeItems();
     ASSERT_NE(nullptr, main);
@@ -214,14 +199,14 @@ TEST_F(TransferTest, GetAllOnAnEmptyTrayRefreshesFirst) {
     e2e::Click(dialog, IDCANCEL);
 }
 
-// With the shell program running, each saved file is announced to it; a gallery left unnamed
-// is the shell's current one, and the first file it refuses ends the transfer.
-TEST_F(TransferTest, TheShellProgramHearsOfEachSavedFileAndCanRefuseOne) {
+// With the shell program running, each saved file is announced to it, and a gallery left
+// unnamed is the shell's current one. (A refusal and a shell that ends during the transfer are
+// rows of the fault matrix.)
+TEST_F(TransferTest, TheShellProgramHearsOfEachSavedFile) {
     PROCESS_INFORMATION shellProcess = shelltest::StartShell("");
     ASSERT_NE(nullptr, shellProcess.hProcess);
     HWND shell = shelltest::WaitForShellWindow();
     ASSERT_NE(nullptr, shell);
-    scratch::RegistryKey shellTest{HKEY_CURRENT_USER, "Software\\Orvex\\Lumora2\\LMShell\\Test"};
     HWND main = StartOnThreeItems();
     ASSERT_NE(nullptr, main);
 
@@ -243,18 +228,6 @@ TEST_F(TransferTest, TheShellProgramHearsOfEachSavedFileAndCanRefuseOne) {
     EXPECT_TRUE(shelltest::ShowsLine(
         shell, "File added to gallery \"Party\": " + (galleries / "PARTY_0003.jpg")));
 
-    shellTest.SetDword("RefuseAddFile", 1);
-    dialog = OpenSaveDialog(main, IDC_GET_ALL);
-    ASSERT_NE(nullptr, dialog);
-    e2e::Click(dialog, IDOK);
-    Answer(kMainTitle, main, kReplace, IDYES);
-    Answer(kMainTitle, main, kCannot, IDOK);
-    const std::vector<std::string> lines = shelltest::Lines(shell);
-    int refused = 0;
-    for (const std::string& line : lines) {
-        refused += line.find("File refused") != std::string::npos ? 1 : 0;
-    }
-    EXPECT_EQ(1, refused) << "the transfer goes on after a refused file";
     EXPECT_EQ(0u, shelltest::CloseShell(shell));
     ::CloseHandle(shellProcess.hProcess);
 }

@@ -6,8 +6,8 @@
 
 namespace e2e {
 
-Program::Program(const std::string& arguments) {
-    const std::string folder = scratch::ExeFolder();
+Program::Program(const std::string& arguments, const std::string& from) {
+    const std::string folder = from.empty() ? scratch::ExeFolder() : from;
     std::string commandLine = "\"" + folder + "\\Fotoloft.exe\"";
     if (!arguments.empty()) {
         commandLine += " " + arguments;

@@ -11,8 +11,9 @@ namespace e2e {
 
 class Program {
 public:
-    // Starts the program with the given command-line arguments.
-    explicit Program(const std::string& arguments = "");
+    // Starts the program with the given command-line arguments, from `folder` (the test
+    // executable's when empty) with the libraries that lie there.
+    explicit Program(const std::string& arguments = "", const std::string& folder = "");
     // Ends a program that is still running: closes its windows, then terminates it.
     ~Program();
     Program(const Program&) = delete;
