@@ -16,14 +16,16 @@ fi
 FOTOLOFT_ROOT="$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd -P)"
 
 # Debian packages the build, the tests and the scripts need (procps for pgrep and ps; nasm
-# for libjpeg-turbo's SIMD code, see scripts/build-libjpeg-turbo).
+# for libjpeg-turbo's SIMD code, see scripts/build-libjpeg-turbo; nsis for makensis, which
+# makes the installer; fonts-wine for Wine's own fonts, without which the caption buttons
+# show letters instead of their symbols).
 # (The lists are used by the scripts that source this file.)
 # shellcheck disable=SC2034
 FOTOLOFT_PACKAGES=(
     cmake ninja-build
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    mingw-w64-x86-64-dev googletest nasm
-    wine wine64
+    mingw-w64-x86-64-dev googletest nasm nsis
+    wine wine64 fonts-wine
     xvfb xauth x11-utils xdotool procps
 )
 

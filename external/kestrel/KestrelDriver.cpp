@@ -1,6 +1,7 @@
 // The Kestrel camera driver stand-in. The camera is a folder: its JPEG stills and AVI clips
-// are the camera's memory. One source builds camlnk1.dll, camlnk2.dll and camldr2.dll; their
-// .def files choose what each exports.
+// are the camera's memory. The folder is the CameraFolder setting, or without one the DCIM
+// folder of a card in a card reader. One source builds camlnk1.dll, camlnk2.dll and
+// camldr2.dll; their .def files choose what each exports.
 #include "KestrelCamera.h"
 
 #include <algorithm>
@@ -228,11 +229,40 @@ std::string ResolveCameraFolder(const std::string& folder) {
     return full;
 }
 
-// Read at every Init, so that a test or a user can change the camera between two opens.
+// The DCIM folder of the first removable drive, A: to Z:, that holds one (a card in a card
+// reader, or a camera that shows up as a drive); empty when none does. Critical-error boxes
+// are off while the drives are asked, so that an empty reader answers "not ready" instead of
+// asking the user for a disk.
+std::string FindCardFolder() {
+    DWORD previousMode = 0;
+    const bool modeSet =
+        SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode) != FALSE;
+    const DWORD drives = GetLogicalDrives();
+    std::string folder;
+    for (int letter = 0; letter < 26 && folder.empty(); ++letter) {
+        if ((drives & (1u << letter)) == 0) {
+            continue;
+        }
+        const char root[] = {static_cast<char>('A' + letter), ':', '\\', '\0'};
+        if (GetDriveTypeA(root) == DRIVE_REMOVABLE) {
+            folder = ResolveCameraFolder(std::string(root) + "DCIM");
+        }
+    }
+    if (modeSet) {
+        SetThreadErrorMode(previousMode, nullptr);
+    }
+    return folder;
+}
+
+// Read at every Init, so that a test or a user can change the camera between two opens, and
+// a card put into a reader is found at the next one. A CameraFolder that is set but names no
+// folder means no camera, even with a card in a reader.
 Settings ReadSettings() {
     SettingsKey key;
     Settings settings;
-    settings.cameraFolder = ResolveCameraFolder(key.ReadString("CameraFolder"));
+    const std::string cameraFolder = key.ReadString("CameraFolder");
+    settings.cameraFolder =
+        cameraFolder.empty() ? FindCardFolder() : ResolveCameraFolder(cameraFolder);
     DWORD capacityMB = key.ReadDword("CapacityMB", kDefaultCapacityMB);
     if (capacityMB == 0) {
         capacityMB = kDefaultCapacityMB;

@@ -292,7 +292,7 @@ protected:
 
         // The phase, and what the user saw of it.
         std::string shown;
-        run.program = std::make_unique<e2e::Program>("", run.exeFolder);
+        run.program = std::make_unique<e2e::Program>(run.exeFolder + "\\Fotoloft.exe", "", run.exeFolder);
         run.main = run.program->WaitForWindow(kMainTitle, kWindowTimeout);
         if (run.main == nullptr) {
             fail(kShown, "the main window did not open");

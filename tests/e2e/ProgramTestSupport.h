@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "external/slidetray/TrayLayout.h"
 #include "resource.h"
 #include "tests/support/ProgramDriver.h"
 #include "tests/support/ScratchFiles.h"
@@ -28,22 +27,7 @@ inline int PercentFull(size_t used) {
     return 100 - static_cast<int>((capacity - used) * 100 / capacity);
 }
 
-// Clicks (or double-clicks) thumbnail `index` of the main window's tray, scrolled to the top.
-inline void ClickThumbnail(HWND main, int index, bool twice = false) {
-    HWND tray = ::GetDlgItem(main, IDC_THUMBNAIL_TRAY);
-    RECT client;
-    ::GetClientRect(tray, &client);
-    RECT cell = CTrayLayout(client.right, client.bottom, static_cast<size_t>(index) + 1)
-                    .CellRect(index, 0);
-    LPARAM where = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
-    ::SendMessageA(tray, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    ::SendMessageA(tray, WM_LBUTTONUP, 0, where);
-    if (twice) {
-        // Posted: the window it opens runs a modal loop inside the handler.
-        ::PostMessageA(tray, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
-        ::PostMessageA(tray, WM_LBUTTONUP, 0, where);
-    }
-}
+using e2e::ClickThumbnail;
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -64,16 +48,7 @@ protected:
         ASSERT_TRUE(scratch::WriteBytes(camera / relative, content)) << relative;
     }
 
-    // The three status fields as one line, or the message line when it shows instead.
-    static std::string Status(HWND main) {
-        if (e2e::ControlVisible(main, IDC_MESSAGE_LINE)) {
-            return "message: " + e2e::ControlText(main, IDC_MESSAGE_LINE) +
-                   (e2e::ControlVisible(main, IDC_SNAPSHOTS_FIELD) ? " (with counts)" : "");
-        }
-        return e2e::ControlText(main, IDC_MEMORY_FIELD) + " | " +
-               e2e::ControlText(main, IDC_SNAPSHOTS_FIELD) + " | " +
-               e2e::ControlText(main, IDC_VIDEOS_FIELD);
-    }
+    static std::string Status(HWND main) { return e2e::StatusLine(main); }
 
     // Waits until the status reads `expected`; returns the last status seen.
     static std::string WaitForStatus(HWND main, const std::string& expected,

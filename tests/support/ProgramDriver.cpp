@@ -1,14 +1,19 @@
 #include "tests/support/ProgramDriver.h"
 
+#include "external/slidetray/TrayLayout.h"
+#include "resource.h"
 #include "tests/support/ScratchFiles.h"
 #include "tests/support/ShellDriver.h"
 #include "tests/support/UiDriver.h"
 
 namespace e2e {
 
-Program::Program(const std::string& arguments, const std::string& from) {
-    const std::string folder = from.empty() ? scratch::ExeFolder() : from;
-    std::string commandLine = "\"" + folder + "\\Fotoloft.exe\"";
+Program::Program(const std::string& arguments)
+    : Program(scratch::ExeFolder() + "\\Fotoloft.exe", arguments, scratch::ExeFolder()) {}
+
+Program::Program(const std::string& exePath, const std::string& arguments,
+                 const std::string& folder) {
+    std::string commandLine = "\"" + exePath + "\"";
     if (!arguments.empty()) {
         commandLine += " " + arguments;
     }
@@ -130,6 +135,31 @@ bool WaitForControlText(HWND dialog, int id, const std::string& expected, DWORD 
 
 void Click(HWND dialog, int id) {
     ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+std::string StatusLine(HWND main) {
+    if (ControlVisible(main, IDC_MESSAGE_LINE)) {
+        return "message: " + ControlText(main, IDC_MESSAGE_LINE) +
+               (ControlVisible(main, IDC_SNAPSHOTS_FIELD) ? " (with counts)" : "");
+    }
+    return ControlText(main, IDC_MEMORY_FIELD) + " | " + ControlText(main, IDC_SNAPSHOTS_FIELD) +
+           " | " + ControlText(main, IDC_VIDEOS_FIELD);
+}
+
+void ClickThumbnail(HWND main, int index, bool twice) {
+    HWND tray = ::GetDlgItem(main, IDC_THUMBNAIL_TRAY);
+    RECT client;
+    ::GetClientRect(tray, &client);
+    RECT cell = CTrayLayout(client.right, client.bottom, static_cast<size_t>(index) + 1)
+                    .CellRect(index, 0);
+    LPARAM where = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    ::SendMessageA(tray, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    ::SendMessageA(tray, WM_LBUTTONUP, 0, where);
+    if (twice) {
+        // Posted: the window it opens runs a modal loop inside the handler.
+        ::PostMessageA(tray, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+        ::PostMessageA(tray, WM_LBUTTONUP, 0, where);
+    }
 }
 
 }  // namespace e2e

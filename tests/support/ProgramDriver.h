@@ -1,6 +1,6 @@
-// Drives the real program from outside, as a user would: starts Fotoloft.exe from the test
-// executable's folder, finds its windows by title and class, reads and presses controls,
-// answers message boxes, and never waits without a time-out.
+// Drives the real program from outside, as a user would: starts Fotoloft.exe (the one beside
+// the test executable, or an installed one), finds its windows by title and class, reads and
+// presses controls, answers message boxes, and never waits without a time-out.
 #pragma once
 
 #include <windows.h>
@@ -11,9 +11,10 @@ namespace e2e {
 
 class Program {
 public:
-    // Starts the program with the given command-line arguments, from `folder` (the test
-    // executable's when empty) with the libraries that lie there.
-    explicit Program(const std::string& arguments = "", const std::string& folder = "");
+    // Starts the program beside the executable with the given command-line arguments.
+    explicit Program(const std::string& arguments = "");
+    // Starts the program at exePath in `folder`, as a shortcut would.
+    Program(const std::string& exePath, const std::string& arguments, const std::string& folder);
     // Ends a program that is still running: closes its windows, then terminates it.
     ~Program();
     Program(const Program&) = delete;
@@ -52,5 +53,10 @@ bool WaitForControlText(HWND dialog, int id, const std::string& expected, DWORD 
                         std::string* last = nullptr);
 // Presses a button without waiting for what it starts (a modal run would block a send).
 void Click(HWND dialog, int id);
+// The main window's three status fields as one line ("3 % of camera memory full | 2 Snapshots
+// Taken | 1 Video Taken"), or "message: " and the message line when it shows instead.
+std::string StatusLine(HWND main);
+// Clicks (or double-clicks) thumbnail `index` of the main window's tray, scrolled to the top.
+void ClickThumbnail(HWND main, int index, bool twice = false);
 
 }  // namespace e2e
