@@ -292,7 +292,9 @@ protected:
 
         // The phase, and what the user saw of it.
         std::string shown;
-        run.program = std::make_unique<e2e::Program>(run.exeFolder + "\\Fotoloft.exe", "", run.exeFolder);
+        // From the test's own folder unless the row made a copy of the program.
+        const std::string from = run.exeFolder.empty() ? scratch::ExeFolder() : run.exeFolder;
+        run.program = std::make_unique<e2e::Program>(from + "\\Fotoloft.exe", "", from);
         run.main = run.program->WaitForWindow(kMainTitle, kWindowTimeout);
         if (run.main == nullptr) {
             fail(kShown, "the main window did not open");
