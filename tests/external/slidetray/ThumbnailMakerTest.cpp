@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ThumbnailTestFiles.h"
+#include "external/slidetray/CompactThumbnail.h"
 #include "external/slidetray/ExifReader.h"
 #include "external/slidetray/ThumbnailMaker.h"
 #include "tests/external/imaging/ImagingTestSupport.h"
@@ -765,6 +766,44 @@ TEST_F(ThumbnailMakerTest, DamagedPicturesGiveThePlaceholder) {
         EXPECT_TRUE(made.image.pixels == missing.image.pixels)
             << test.what << ": not the placeholder";
     }
+}
+
+// The form the tray keeps thumbnails in: a fraction of the pixels' size, given back as the
+// bottom-up rows of a DIB, each padded to 4 bytes, close to what was kept.
+TEST(CompactThumbnailTest, KeepsAThumbnailSmallAndGivesItBackAsADib) {
+    const int width = 150;
+    const int height = 113;
+    imaging_test::Picture scene = Scene(width, height);
+    ThumbnailImage image;
+    image.width = width;
+    image.height = height;
+    for (size_t i = 0; i < scene.pixels.size(); i += 3) {
+        image.pixels.push_back(uint32_t(scene.pixels[i + 2]) << 16 |
+                               uint32_t(scene.pixels[i + 1]) << 8 | scene.pixels[i]);
+    }
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(CompressThumbnail(image, &jpeg));
+    EXPECT_LT(jpeg.size(), image.pixels.size() * 3 / 4) << "not a quarter of the pixels' size";
+
+    std::vector<uint8_t> bits;
+    ASSERT_TRUE(ExpandThumbnail(jpeg, width, height, &bits));
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    ASSERT_EQ(stride * size_t(height), bits.size());
+    ThumbnailImage back;
+    back.width = width;
+    back.height = height;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = &bits[stride * size_t(height - 1 - y)];
+        for (int x = 0; x < width; ++x, row += 3) {
+            back.pixels.push_back(uint32_t(row[2]) << 16 | uint32_t(row[1]) << 8 | row[0]);
+        }
+    }
+    EXPECT_TRUE(CloseTo(image, back));
+
+    EXPECT_FALSE(ExpandThumbnail(jpeg, height, width, &bits)) << "expanded to another size";
+    std::vector<uint8_t> cut(jpeg.begin(), jpeg.begin() + ptrdiff_t(jpeg.size() / 2));
+    EXPECT_FALSE(ExpandThumbnail(cut, width, height, &bits)) << "expanded when cut short";
+    EXPECT_FALSE(CompressThumbnail(ThumbnailImage(), &jpeg)) << "an empty thumbnail compressed";
 }
 
 } // namespace

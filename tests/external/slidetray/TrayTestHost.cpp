@@ -446,6 +446,15 @@ LONG TrayHost::ClearItems() const {
     return value;
 }
 
+LONG TrayHost::ThumbnailsReady() const {
+    VARIANT result;
+    ::VariantInit(&result);
+    HRESULT hr = Call(DISPID_SLIDETRAY_THUMBNAILSREADY, DISPATCH_PROPERTYGET, {}, &result);
+    LONG value = SUCCEEDED(hr) && V_VT(&result) == VT_I4 ? V_I4(&result) : -1;
+    ::VariantClear(&result);
+    return value;
+}
+
 LONG_PTR TrayHost::SelectedFiles() const {
     VARIANT result;
     ::VariantInit(&result);
