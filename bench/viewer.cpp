@@ -23,6 +23,7 @@
 #include <jpeglib.h>
 // clang-format on
 
+#include "bench/BenchClock.h"
 #include "framework/WinApp.h"
 #include "media/ImageViewerDlg.h"
 #include "media/ImportDib.h"
@@ -31,13 +32,6 @@ namespace {
 
 constexpr int kRounds = 5;
 constexpr int kScrollPages = 20;
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 bool WriteJpeg(const std::string& path, int width, int height) {
     FILE* file = std::fopen(path.c_str(), "wb");
@@ -78,7 +72,7 @@ bool WriteJpeg(const std::string& path, int width, int height) {
 
 // The yardstick: the whole picture decoded into memory, 24 bits a pixel.
 double BareDecodeMs(const std::string& path) {
-    const double start = Now();
+    const double start = NowMs();
     FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return -1;
@@ -100,7 +94,7 @@ double BareDecodeMs(const std::string& path) {
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     std::fclose(file);
-    return Now() - start;
+    return NowMs() - start;
 }
 
 // The viewer, timed: its first timer message comes after its first paint (timers come last
@@ -128,11 +122,11 @@ protected:
 private:
     void OnTimer(UINT_PTR id) {
         KillTimer(id);
-        paintedAt = Now();
+        paintedAt = NowMs();
         HWND bar = ::GetDlgItem(m_hWnd, IDC_VSCROLL);
         // Down to the end and back up: every page moves the view and repaints it.
         WPARAM request = SB_PAGEDOWN;
-        const double start = Now();
+        const double start = NowMs();
         for (int page = 0; page < kScrollPages; ++page) {
             const int before = ::GetScrollPos(bar, SB_CTL);
             SendMessage(WM_VSCROLL, request, reinterpret_cast<LPARAM>(bar));
@@ -141,7 +135,7 @@ private:
                 SendMessage(WM_VSCROLL, request, reinterpret_cast<LPARAM>(bar));
             }
         }
-        scrollMs = (Now() - start) / kScrollPages;
+        scrollMs = (NowMs() - start) / kScrollPages;
         EndDialog(IDOK);
     }
 };
@@ -150,7 +144,7 @@ void Measure(const std::string& path, const char* name) {
     double bestDecode = 1e9, bestOpen = 1e9, bestScroll = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         bestDecode = std::min(bestDecode, BareDecodeMs(path));
-        const double start = Now();
+        const double start = NowMs();
         CImportDib image;
         if (!image.LoadFromFile(path.c_str())) {
             std::printf("%s: the picture did not load (imaging library beside the program?)\n", name);

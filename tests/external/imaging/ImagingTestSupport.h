@@ -44,6 +44,7 @@ struct JpegOptions {
     bool progressive = false;
     int orientation = 0; // written as an EXIF APP1 segment when not 0
     bool bigEndianExif = false;
+    int quality = 90;
 };
 // Encodes gray, BGR or (Adobe-style, inverted) CMYK pixels.
 std::string EncodeJpeg(const Picture& picture, const JpegOptions& options = {});
