@@ -14,18 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
+
 namespace {
 
 constexpr int kRounds = 5;
 constexpr DWORD kTimeoutMs = 30000;
 const char kMinimalTitle[] = "Minimal dialog";
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 struct Search {
     DWORD processId;
@@ -52,17 +47,17 @@ double TimeToWindow(std::string commandLine, const std::string& folder, const ch
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    const double start = Now();
+    const double start = NowMs();
     if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                           folder.c_str(), &startup, &process)) {
         return -1;
     }
     Search search{process.dwProcessId, title, false};
     double shown = -1;
-    while (Now() - start < kTimeoutMs) {
+    while (NowMs() - start < kTimeoutMs) {
         ::EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
         if (search.found) {
-            shown = Now() - start;
+            shown = NowMs() - start;
             break;
         }
         if (::WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {

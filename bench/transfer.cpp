@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "main_window/GalleryTransfer.h"
+#include "tests/support/ScratchFiles.h"
 
 namespace {
 
@@ -29,30 +31,10 @@ constexpr int kRounds = 4;
 // A pause before each measurement, for the disk to write back what the last one left.
 constexpr DWORD kSettleMs = 3000;
 
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
+// A fresh folder for one measurement.
 std::string MakeFolder(const std::string& path) {
-    ::CreateDirectoryA(path.c_str(), nullptr);
+    scratch::MakeDirectories(path);
     return path;
-}
-
-void RemoveFolder(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                ::DeleteFileA((path + "\\" + found.cFileName).c_str());
-            }
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryA(path.c_str());
 }
 
 // Pseudo-random bytes, so that nothing along the way can make light of them.
@@ -81,9 +63,12 @@ bool WriteFile(const std::string& path, DWORD bytes, unsigned seed) {
 }  // namespace
 
 int main() {
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string root = MakeFolder(std::string(temp) + "fotoloft-bench-transfer");
+    scratch::Directory folder("fotoloft-bench-transfer");
+    if (!folder.IsReady()) {
+        std::printf("could not make a folder under the temp path\n");
+        return 1;
+    }
+    const std::string& root = folder.Path();
     const std::string camera = MakeFolder(root + "\\camera");
 
     std::vector<CSavedFile> files;
@@ -115,20 +100,20 @@ int main() {
             ::Sleep(kSettleMs);
             if ((step == 0) == (round % 2 == 1)) {
                 const std::string plain = MakeFolder(root + "\\plain");
-                const double start = Now();
+                const double start = NowMs();
                 for (const CSavedFile& file : files) {
                     ::CopyFileA(file.source,
                                 (plain + "\\" + static_cast<const char*>(file.name)).c_str(), FALSE);
                 }
-                copyRate = megabytes / ((Now() - start) / 1000.0);
-                RemoveFolder(plain);
+                copyRate = megabytes / ((NowMs() - start) / 1000.0);
+                scratch::RemoveTree(plain);
             } else {
                 const std::string gallery = MakeFolder(root + "\\gallery");
                 CGalleryTransfer transfer((gallery + "\\").c_str());
-                const double start = Now();
+                const double start = NowMs();
                 saved = transfer.Save(files);
-                transferRate = megabytes / ((Now() - start) / 1000.0);
-                RemoveFolder(gallery);
+                transferRate = megabytes / ((NowMs() - start) / 1000.0);
+                scratch::RemoveTree(gallery);
             }
         }
         if (!saved) {
@@ -141,7 +126,5 @@ int main() {
     }
     std::printf("best: copy %.0f MB/s, transfer %.0f MB/s, transfer/copy %.2f\n", bestCopy,
                 bestTransfer, bestCopy > 0 ? bestTransfer / bestCopy : 0.0);
-    RemoveFolder(camera);
-    RemoveFolder(root);
     return 0;
 }

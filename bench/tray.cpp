@@ -1,28 +1,36 @@
-// How fast the camera download and the thumbnail tray are, on camera contents made here.
+// How fast the camera download and the thumbnail tray are, and how much memory the tray takes,
+// on camera contents made here.
 //
-// Two sets of 4000x3000 stills: A, 200 with an EXIF block holding a 160x120 preview (as a
-// camera writes them), and B, 50 without one, which the tray must decode in full. For each
-// set it prints one line per figure:
+// Three sets of stills: A, 200 of 4000x3000 with an EXIF block holding a 160x120 preview (as a
+// camera writes them); B, 50 of 4000x3000 without one, which the tray must decode; C, 5,000
+// small ones (640x480, no preview), for the tray's memory. For each set it prints one line
+// per figure:
 //   copy        CopyFileA of the same files into a scratch folder: the yardstick;
-//   download    the program's own code: a CCameraConnection downloading on a worker thread,
-//               each finished file added to a real thumbnail tray (the SlideTray component
-//               hosted with CreateControl) while the UI thread pumps messages, as the main
-//               window and its download dialog do; then the time from the start of the
-//               download, and from the last file written, to the last thumbnail drawn;
-//   thumbnail   MakeThumbnail, the tray's own engine, called directly on every file;
+//   download    the camera driver's copy alone, then the program's connection with a sink that
+//               does nothing, then the program's own code as the main window runs it: a
+//               CCameraConnection downloading on a worker thread, each finished file added to a
+//               real thumbnail tray (the SlideTray component hosted with CreateControl) while
+//               the UI thread pumps messages, as the main window and its download dialog do;
+//               then the time from the start of the download, and from the last file written,
+//               to the last thumbnail drawn;
+//   memory      (set C) the process's private bytes once every thumbnail of the set is made;
+//   thumbnail   MakeThumbnail, the tray's own engine, called directly on the files (at most
+//               the first 500);
 //   decode      a plain WIC decode of one whole picture to 32-bpp BGR.
 // MB are 10^6 bytes. The figures depend on the machine; nothing here passes or fails.
 //
 // The camera and download folders are made under the temp path and removed at the end. The
-// driver's CameraFolder, CapacityMB, FileDelayMs and FailAtFile, the program's TempDirectory
-// and the tray's class registration are put back as they were. Needs a display (the tray is
-// a window), SlideTray.dll, camlnk1.dll and Vantix2.dll beside the executable, and about
-// 1.5 GB of free disk; it takes a minute or less. Run it from the checkout:
+// driver's settings, the program's settings and the tray's class registration are set aside
+// for the run and put back as they were (the test support's scratch keys). Needs a display
+// (the tray is a window), SlideTray.dll, camlnk1.dll and Vantix2.dll beside the executable,
+// and about 1.5 GB of free disk; it takes a few minutes. Run it from the checkout:
 //   scripts/wine-env wine build/bin/bench_tray.exe
 #include <windows.h>
 #include <objbase.h>
 #include <ole2.h>
+#include <psapi.h>
 #include <wincodec.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <atomic>
@@ -33,27 +41,35 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "camera/CameraConnection.h"
 #include "camera/CameraDriver.h"
 #include "camera/DownloadProgressSink.h"
+#include "controls/SlideTray.h"
 #include "external/slidetray/SlideTrayControl.h"
 #include "external/slidetray/ThumbnailMaker.h"
 #include "external/slidetray/TrayLayout.h"
 #include "framework/Exception.h"
 #include "framework/WinThread.h"
-#include "controls/SlideTray.h"
+#include "tests/external/imaging/ImagingTestSupport.h"
+#include "tests/support/ExifFiles.h"
+#include "tests/support/ScratchFiles.h"
+#include "tests/support/ScratchRegistry.h"
+#include "tests/support/ServerRegistration.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr int kPictureWidth = 4000;
-constexpr int kPictureHeight = 3000;
 constexpr int kPreviewWidth = 160;
 constexpr int kPreviewHeight = 120;
 // Distinct pictures; the camera files repeat them under their own names.
 constexpr int kDistinctPictures = 4;
 constexpr int kDecodeRuns = 5;
+// MakeThumbnail is timed on at most this many files of a set.
+constexpr size_t kMostTimedThumbnails = 500;
 // Past this the download is called off and the figure reported as missing.
-constexpr DWORD kThumbnailTimeoutMs = 300000;
+constexpr double kThumbnailTimeoutMs = 300000;
 // Where the program's main window puts its tray, in its client area.
 const RECT kTrayRect = {24, 103, 555, 327};
 
@@ -63,24 +79,21 @@ const char kPropertiesKey[] = "SOFTWARE\\Orvex\\Lumora2\\LMShell\\Properties";
 struct PictureSet {
     char name;
     int count;
+    int width;
+    int height;
     bool exif;
-    int goalMs; // for the last thumbnail after the last file; 0 for none
+    int grain;               // sensor-like noise, which gives the files a camera's size
+    int thumbnailGoalMs;     // for MakeThumbnail's mean; 0 for none
+    int lastThumbnailGoalMs; // for the last thumbnail after the last file; 0 for none
+    int memoryGoalMB;        // private bytes with the set's thumbnails made; 0: not reported
 };
-const PictureSet kSets[] = {{'A', 200, true, 500}, {'B', 50, false, 0}};
+const PictureSet kSets[] = {
+    {'A', 200, 4000, 3000, true, 24, 0, 500, 0},
+    {'B', 50, 4000, 3000, false, 24, 40, 1000, 0},
+    {'C', 5000, 640, 480, false, 6, 0, 0, 200},
+};
 
-// --- time and output ------------------------------------------------------------------------
-
-LONGLONG Ticks() {
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double Ms(LONGLONG from, LONGLONG to) {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to - from) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+// --- output --------------------------------------------------------------------------------
 
 double Megabytes(ULONGLONG bytes) {
     return static_cast<double>(bytes) / 1e6;
@@ -110,134 +123,18 @@ void Fail(const char* format, ...) {
     va_end(args);
 }
 
-// --- registry values set aside for the run --------------------------------------------------
-
-// One registry value as found before the run; Restore puts it back, or removes it and the
-// key it made when neither was there.
-class CSavedValue {
-public:
-    CSavedValue(HKEY root, const std::string& key, const char* name)
-        : m_root(root), m_key(key), m_name(name ? name : "") {
-        HKEY handle = nullptr;
-        if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
-            return;
-        }
-        m_keyExisted = true;
-        DWORD size = 0;
-        if (::RegQueryValueExA(handle, ValueName(), nullptr, &m_type, nullptr, &size) ==
-            ERROR_SUCCESS) {
-            m_data.resize(size);
-            m_valueExisted = ::RegQueryValueExA(handle, ValueName(), nullptr, &m_type,
-                                                m_data.empty() ? nullptr : m_data.data(),
-                                                &size) == ERROR_SUCCESS;
-            m_data.resize(size);
-        }
-        ::RegCloseKey(handle);
+// The process's private bytes in MB: PrivateUsage, or PagefileUsage where that is 0 (Wine
+// leaves it so; its PagefileUsage is the process's private memory in use, and on Windows the
+// two are the same charge). Negative when unknown.
+double PrivateMegabytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(),
+                                reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                sizeof counters)) {
+        return -1.0;
     }
-
-    void Restore() const {
-        HKEY handle = nullptr;
-        if (::RegOpenKeyExA(m_root, m_key.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, &handle) !=
-            ERROR_SUCCESS) {
-            return;
-        }
-        if (m_valueExisted) {
-            ::RegSetValueExA(handle, ValueName(), 0, m_type,
-                             m_data.empty() ? nullptr : m_data.data(),
-                             static_cast<DWORD>(m_data.size()));
-        } else {
-            ::RegDeleteValueA(handle, ValueName());
-        }
-        DWORD subKeys = 1;
-        DWORD values = 1;
-        bool empty =
-            ::RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
-                               &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-            subKeys == 0 && values == 0;
-        ::RegCloseKey(handle);
-        if (!m_keyExisted && empty) {
-            ::RegDeleteKeyA(m_root, m_key.c_str());
-        }
-    }
-
-private:
-    const char* ValueName() const { return m_name.empty() ? nullptr : m_name.c_str(); }
-
-    HKEY m_root;
-    std::string m_key;
-    std::string m_name; // empty: the key's default value
-    bool m_keyExisted = false;
-    bool m_valueExisted = false;
-    DWORD m_type = REG_NONE;
-    std::vector<BYTE> m_data;
-};
-
-// The values the run changes, put back in reverse order when it ends, however it ends.
-class CRegistrySnapshot {
-public:
-    CRegistrySnapshot() = default;
-    ~CRegistrySnapshot() {
-        for (auto value = m_values.rbegin(); value != m_values.rend(); ++value) {
-            value->Restore();
-        }
-    }
-    CRegistrySnapshot(const CRegistrySnapshot&) = delete;
-    CRegistrySnapshot& operator=(const CRegistrySnapshot&) = delete;
-
-    void Save(HKEY root, const std::string& key, const char* name) {
-        m_values.emplace_back(root, key, name);
-    }
-
-private:
-    std::vector<CSavedValue> m_values;
-};
-
-bool SetRegistryString(HKEY root, const char* key, const char* name, const std::string& value) {
-    HKEY handle = nullptr;
-    if (::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    LONG status =
-        ::RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>(value.size() + 1));
-    ::RegCloseKey(handle);
-    return status == ERROR_SUCCESS;
-}
-
-bool SetRegistryDword(HKEY root, const char* key, const char* name, DWORD value) {
-    HKEY handle = nullptr;
-    if (::RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    LONG status = ::RegSetValueExA(handle, name, 0, REG_DWORD,
-                                   reinterpret_cast<const BYTE*>(&value), sizeof value);
-    ::RegCloseKey(handle);
-    return status == ERROR_SUCCESS;
-}
-
-std::string TrayClassKey() {
-    wchar_t wide[64] = {};
-    char narrow[64] = {};
-    if (::StringFromGUID2(CLSID_SlideTray, wide, 64) == 0 ||
-        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr) == 0) {
-        return std::string();
-    }
-    return std::string("Software\\Classes\\CLSID\\") + narrow;
-}
-
-// --- files ---------------------------------------------------------------------------------
-
-std::string ExeFolder() {
-    char path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path) {
-        return std::string();
-    }
-    std::string folder(path, length);
-    size_t slash = folder.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+    return Megabytes(counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage);
 }
 
 std::wstring Wide(const std::string& text) {
@@ -251,80 +148,7 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-bool MakeFolders(const std::string& path) {
-    size_t start = path.size() > 2 && path[1] == ':' ? 3 : 0;
-    for (size_t slash = path.find('\\', start);; slash = path.find('\\', slash + 1)) {
-        std::string part = slash == std::string::npos ? path : path.substr(0, slash);
-        if (!::CreateDirectoryA(part.c_str(), nullptr) &&
-            ::GetLastError() != ERROR_ALREADY_EXISTS) {
-            return false;
-        }
-        if (slash == std::string::npos) {
-            return true;
-        }
-    }
-}
-
-// Deletes a folder and everything in it; false when something stayed.
-bool RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-    bool removed = true;
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removed = RemoveTree(path) && removed;
-            } else {
-                ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                removed = ::DeleteFileA(path.c_str()) && removed;
-            }
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    }
-    if (!::RemoveDirectoryA(folder.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
-        removed = false;
-    }
-    return removed;
-}
-
-bool WriteWholeFile(const std::string& path, const std::vector<BYTE>& bytes) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    bool ok =
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
-    return ::CloseHandle(file) && ok;
-}
-
 // --- generated pictures --------------------------------------------------------------------
-
-// Releases a COM interface at the end of a scope.
-template <typename T> class CComRef {
-public:
-    CComRef() = default;
-    ~CComRef() {
-        if (m_p) {
-            m_p->Release();
-        }
-    }
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    T** Out() { return &m_p; }
-
-private:
-    T* m_p = nullptr;
-};
 
 // A landscape of smooth gradients and a few shapes, 24-bpp BGR rows top down; `grain` adds
 // sensor-like noise of that many levels either way, which gives the file a camera's size.
@@ -393,157 +217,51 @@ std::vector<BYTE> RenderPicture(int width, int height, int variant, int grain) {
     return bgr;
 }
 
-// WIC's JPEG encoder on 24-bpp BGR rows; false on any failure.
-bool EncodeJpeg(IWICImagingFactory* factory, const std::vector<BYTE>& bgr, int width, int height,
-                std::vector<BYTE>* jpeg) {
-    CComRef<IStream> stream;
-    CComRef<IWICBitmapEncoder> encoder;
-    CComRef<IWICBitmapFrameEncode> frame;
-    CComRef<IPropertyBag2> options;
-    if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.Out())) ||
-        FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.Out())) ||
-        FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
-        FAILED(encoder->CreateNewFrame(frame.Out(), options.Out()))) {
-        return false;
-    }
-    // A camera's usual quality; an encoder without the option keeps its own.
-    PROPBAG2 option = {};
-    option.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
-    VARIANT quality;
-    ::VariantInit(&quality);
-    V_VT(&quality) = VT_R4;
-    V_R4(&quality) = 0.9f;
-    if (options.Get()) {
-        options->Write(1, &option, &quality);
-    }
-    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    UINT stride = static_cast<UINT>(width) * 3;
-    if (FAILED(frame->Initialize(options.Get())) || FAILED(frame->SetSize(width, height)) ||
-        FAILED(frame->SetPixelFormat(&format)) ||
-        !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR) ||
-        FAILED(frame->WritePixels(height, stride, static_cast<UINT>(bgr.size()),
-                                  const_cast<BYTE*>(bgr.data()))) ||
-        FAILED(frame->Commit()) || FAILED(encoder->Commit())) {
-        return false;
-    }
-    STATSTG stat = {};
-    HGLOBAL memory = nullptr;
-    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) ||
-        FAILED(::GetHGlobalFromStream(stream.Get(), &memory))) {
-        return false;
-    }
-    const void* bytes = ::GlobalLock(memory);
-    if (!bytes || stat.cbSize.QuadPart < 4) {
-        return false;
-    }
-    jpeg->assign(static_cast<const BYTE*>(bytes),
-                 static_cast<const BYTE*>(bytes) + stat.cbSize.QuadPart);
-    ::GlobalUnlock(memory);
-    return (*jpeg)[0] == 0xFF && (*jpeg)[1] == 0xD8;
+// The picture as a JPEG file's bytes: libjpeg-turbo at quality 75, which makes a 12-megapixel
+// picture of about 2.3 MB, as a compact camera's.
+std::string EncodePicture(int width, int height, int variant, int grain) {
+    imaging_test::Picture picture{width, height, 3, RenderPicture(width, height, variant, grain)};
+    imaging_test::JpegOptions options;
+    options.quality = 75;
+    return imaging_test::EncodeJpeg(picture, options);
 }
 
-void PutU16(std::vector<BYTE>* out, unsigned value) {
-    out->push_back(static_cast<BYTE>(value));
-    out->push_back(static_cast<BYTE>(value >> 8));
-}
-
-void PutU32(std::vector<BYTE>* out, uint32_t value) {
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
-
-// One little-endian directory entry holding a single SHORT (type 3) or LONG (type 4).
-void PutEntry(std::vector<BYTE>* out, unsigned tag, unsigned type, uint32_t value) {
-    PutU16(out, tag);
-    PutU16(out, type);
-    PutU32(out, 1);
-    if (type == 3) {
-        PutU16(out, value);
-        PutU16(out, 0);
-    } else {
-        PutU32(out, value);
-    }
-}
-
-// The picture with an APP1 "Exif" segment right after SOI: IFD0 says upright, IFD1 points at
-// the JPEG preview. Empty when the preview does not fit a segment.
-std::vector<BYTE> WithExif(const std::vector<BYTE>& jpeg, const std::vector<BYTE>& preview) {
-    constexpr uint32_t kIfd0 = 8;
-    constexpr uint32_t kIfd1 = kIfd0 + 2 + 1 * 12 + 4;
-    constexpr uint32_t kPreviewAt = kIfd1 + 2 + 3 * 12 + 4;
-    std::vector<BYTE> tiff = {'I', 'I'};
-    PutU16(&tiff, 42);
-    PutU32(&tiff, kIfd0);
-    PutU16(&tiff, 1);
-    PutEntry(&tiff, 0x0112, 3, 1); // Orientation: upright
-    PutU32(&tiff, kIfd1);
-    PutU16(&tiff, 3);
-    PutEntry(&tiff, 0x0103, 3, 6); // Compression: JPEG
-    PutEntry(&tiff, 0x0201, 4, kPreviewAt);
-    PutEntry(&tiff, 0x0202, 4, static_cast<uint32_t>(preview.size()));
-    PutU32(&tiff, 0);
-    tiff.insert(tiff.end(), preview.begin(), preview.end());
-
-    static const BYTE kSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
-    size_t length = 2 + sizeof kSignature + tiff.size();
-    if (length > 0xFFFF || jpeg.size() < 2) {
-        return std::vector<BYTE>();
-    }
-    std::vector<BYTE> file(jpeg.begin(), jpeg.begin() + 2);
-    file.push_back(0xFF);
-    file.push_back(0xE1);
-    file.push_back(static_cast<BYTE>(length >> 8));
-    file.push_back(static_cast<BYTE>(length));
-    file.insert(file.end(), kSignature, kSignature + sizeof kSignature);
-    file.insert(file.end(), tiff.begin(), tiff.end());
-    file.insert(file.end(), jpeg.begin() + 2, jpeg.end());
-    return file;
-}
-
-// The distinct camera files: each picture as a camera writes it (with EXIF) and without.
-struct Pictures {
-    std::vector<std::vector<BYTE>> withExif;
-    std::vector<std::vector<BYTE>> plain;
-};
-
-bool MakePictures(IWICImagingFactory* factory, Pictures* pictures) {
+// The distinct camera files of a set: each picture as a camera writes it, with EXIF holding a
+// preview when the set has one. Empty when the preview does not fit an EXIF segment.
+std::vector<std::string> MakePictures(const PictureSet& set) {
+    std::vector<std::string> pictures;
     for (int variant = 0; variant < kDistinctPictures; ++variant) {
-        std::vector<BYTE> full;
-        std::vector<BYTE> preview;
-        if (!EncodeJpeg(factory, RenderPicture(kPictureWidth, kPictureHeight, variant, 24),
-                        kPictureWidth, kPictureHeight, &full) ||
-            !EncodeJpeg(factory, RenderPicture(kPreviewWidth, kPreviewHeight, variant, 0),
-                        kPreviewWidth, kPreviewHeight, &preview)) {
-            Fail("WIC could not encode picture %d", variant);
-            return false;
+        std::string picture = EncodePicture(set.width, set.height, variant, set.grain);
+        if (set.exif) {
+            std::string preview = EncodePicture(kPreviewWidth, kPreviewHeight, variant, 0);
+            scratch::ExifBlock exif = scratch::MakeExifBlock(false, 1, preview);
+            if (exif.tiff.size() + 8 > 0xFFFF) {
+                Fail("the preview of picture %d does not fit an EXIF segment", variant);
+                return {};
+            }
+            picture = scratch::InsertSegment(picture, scratch::ExifSegment(exif), false);
         }
-        std::vector<BYTE> exif = WithExif(full, preview);
-        if (exif.empty()) {
-            Fail("the preview of picture %d does not fit an EXIF segment", variant);
-            return false;
-        }
-        pictures->withExif.push_back(std::move(exif));
-        pictures->plain.push_back(std::move(full));
+        pictures.push_back(std::move(picture));
     }
-    return true;
+    return pictures;
 }
 
 // Fills a camera folder laid out like a card; the files' paths and their bytes in all.
-bool FillCamera(const std::string& camera, const PictureSet& set, const Pictures& pictures,
-                std::vector<std::string>* files, ULONGLONG* bytes) {
+bool FillCamera(const std::string& camera, const PictureSet& set,
+                const std::vector<std::string>& pictures, std::vector<std::string>* files,
+                ULONGLONG* bytes) {
     std::string folder = camera + "\\DCIM\\100KSTRL";
-    if (!MakeFolders(folder)) {
+    if (!scratch::MakeDirectories(folder)) {
         Fail("cannot make %s", folder.c_str());
         return false;
     }
-    const auto& sources = set.exif ? pictures.withExif : pictures.plain;
     *bytes = 0;
     for (int i = 0; i < set.count; ++i) {
         char name[32];
         snprintf(name, sizeof name, "\\KSTR%04d.JPG", i + 1);
-        const std::vector<BYTE>& content = sources[static_cast<size_t>(i % kDistinctPictures)];
+        const std::string& content = pictures[static_cast<size_t>(i % kDistinctPictures)];
         files->push_back(folder + name);
-        if (!WriteWholeFile(files->back(), content)) {
+        if (!scratch::WriteBytes(files->back(), content)) {
             Fail("cannot write %s", files->back().c_str());
             return false;
         }
@@ -557,23 +275,23 @@ bool FillCamera(const std::string& camera, const PictureSet& set, const Pictures
 void MeasureCopy(char set, const std::vector<std::string>& files, ULONGLONG bytes,
                  const std::string& target, double* ms) {
     *ms = 0.0;
-    if (!MakeFolders(target)) {
+    if (!scratch::MakeDirectories(target)) {
         Fail("cannot make %s", target.c_str());
         return;
     }
-    LONGLONG start = Ticks();
+    double start = NowMs();
     for (const std::string& file : files) {
         std::string copy = target + file.substr(file.find_last_of('\\'));
         if (!::CopyFileA(file.c_str(), copy.c_str(), FALSE)) {
             Fail("CopyFileA %s failed with %lu", file.c_str(), ::GetLastError());
-            RemoveTree(target);
+            scratch::RemoveTree(target);
             return;
         }
     }
-    *ms = Ms(start, Ticks());
+    *ms = NowMs() - start;
     Figure(set, "copy %zu files (%.0f MB): %.0f ms, %.0f MB/s", files.size(), Megabytes(bytes), *ms,
            MegabytesPerSecond(bytes, *ms));
-    RemoveTree(target);
+    scratch::RemoveTree(target);
 }
 
 // Stands in for the download dialog: each finished file goes to the tray on the worker
@@ -586,7 +304,7 @@ public:
     HWND GetReportWindow() const override { return m_window; }
     void OnFileStarted() override { ++m_started; }
     void AddFinishedItem() override {
-        m_lastFile = Ticks();
+        m_lastFile = NowMs();
         const CameraItem* item = m_connection->GetItem(m_started - 1);
         if (item == nullptr) {
             return;
@@ -602,7 +320,7 @@ public:
     void AdvanceProgress(int /*kind*/) override {}
 
     int Added() const { return m_added; }
-    LONGLONG LastFile() const { return m_lastFile; }
+    double LastFile() const { return m_lastFile; }
 
 private:
     CCameraConnection* m_connection;
@@ -610,16 +328,16 @@ private:
     HWND m_window;
     int m_started = 0; // worker thread only
     std::atomic<int> m_added{0};
-    std::atomic<LONGLONG> m_lastFile{0};
+    std::atomic<double> m_lastFile{0.0};
 };
 
 // What the download worker does, as the download dialog's RunDownload does it.
 struct DownloadJob {
     CCameraConnection* connection = nullptr;
     CBenchSink* sink = nullptr;
-    LONGLONG start = 0;
-    LONGLONG openedAt = 0;
-    LONGLONG end = 0;
+    double start = 0.0;
+    double openedAt = 0.0;
+    double end = 0.0;
     int total = 0;
     BOOL opened = FALSE;
     BOOL downloaded = FALSE;
@@ -627,15 +345,15 @@ struct DownloadJob {
 
     static UINT Run(LPVOID param) {
         auto* job = static_cast<DownloadJob*>(param);
-        job->start = Ticks();
+        job->start = NowMs();
         job->opened = job->connection->Open(job->sink);
-        job->openedAt = Ticks();
+        job->openedAt = NowMs();
         if (job->opened) {
             job->total = job->connection->GetTotalCount();
             job->downloaded = job->connection->Download();
             job->connection->Close();
         }
-        job->end = Ticks();
+        job->end = NowMs();
         job->done = true;
         return 0;
     }
@@ -666,36 +384,42 @@ public:
     void AdvanceProgress(int) override {}
 };
 
+// Every download starts from an empty folder, as the program's does.
+void EmptyFolder(const std::string& folder) {
+    scratch::RemoveTree(folder);
+    scratch::MakeDirectories(folder);
+}
+
 // Where the download's time goes: the driver's copy alone, then the program's connection with
 // a sink that does nothing; the live tray follows in MeasureDownload.
 void MeasureDownloadParts(char set, ULONGLONG bytes, const std::string& download) {
     DriverOnly names{download};
-    LONGLONG start = Ticks();
+    double start = NowMs();
     DWORD camera = KCAMAPI_Init(&DriverOnly::Name, &DriverOnly::Done, &names, nullptr, nullptr);
     const DWORD status = camera != 0 ? KCAMAPI_Download(camera) : 1;
     KCAMAPI_Reset(camera);
-    double ms = Ms(start, Ticks());
+    double ms = NowMs() - start;
     if (status != 0) {
         Fail("set %c: the driver alone failed", set);
         return;
     }
-    Figure(set, "download, the driver alone: %.0f ms, %.0f MB/s", ms, MegabytesPerSecond(bytes, ms));
-    // The next runs start from an empty folder, as a download does.
-    RemoveTree(download);
-    MakeFolders(download);
+    Figure(set, "download, the driver alone: %.0f ms, %.0f MB/s", ms,
+           MegabytesPerSecond(bytes, ms));
+    EmptyFolder(download);
 
     CCameraConnection connection;
     CNullSink sink;
-    start = Ticks();
+    start = NowMs();
     BOOL done = connection.Open(&sink) && connection.Download();
     connection.Close();
-    ms = Ms(start, Ticks());
+    ms = NowMs() - start;
     if (!done) {
         Fail("set %c: the connection's download failed", set);
         return;
     }
     Figure(set, "download, the connection with a sink that does nothing: %.0f ms, %.0f MB/s", ms,
            MegabytesPerSecond(bytes, ms));
+    EmptyFolder(download);
 }
 
 long ThumbnailsReady(const CSlideTray& tray) {
@@ -722,6 +446,7 @@ void MeasureDownload(const PictureSet& pictures, ULONGLONG bytes, double copyMs,
                      CSlideTray* tray) {
     const char set = pictures.name;
     const int files = pictures.count;
+    const double privateBefore = PrivateMegabytes();
     CCameraConnection connection;
     CBenchSink sink(&connection, tray, frame->GetSafeHwnd());
     DownloadJob job;
@@ -737,9 +462,9 @@ void MeasureDownload(const PictureSet& pictures, ULONGLONG bytes, double copyMs,
     worker->ResumeThread();
 
     // The UI thread pumps as the download dialog's modal loop does, and watches the tray.
-    LONGLONG drawn = 0;
+    double drawn = 0.0;
     long ready = 0;
-    LONGLONG waitStart = Ticks();
+    const double waitStart = NowMs();
     for (;;) {
         MSG message;
         while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -755,11 +480,11 @@ void MeasureDownload(const PictureSet& pictures, ULONGLONG bytes, double copyMs,
                 ::RedrawWindow(tray->GetSafeHwnd(), nullptr, nullptr,
                                RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
                 ::UpdateWindow(tray->GetSafeHwnd());
-                drawn = Ticks();
+                drawn = NowMs();
                 break;
             }
         }
-        if (Ms(waitStart, Ticks()) > kThumbnailTimeoutMs) {
+        if (NowMs() - waitStart > kThumbnailTimeoutMs) {
             connection.SetAbortFlag();
             break;
         }
@@ -774,10 +499,10 @@ void MeasureDownload(const PictureSet& pictures, ULONGLONG bytes, double copyMs,
              files);
         return;
     }
-    double downloadMs = Ms(job.start, job.end);
+    double downloadMs = job.end - job.start;
     Figure(set, "download %d files (%.0f MB): %.0f ms, %.0f MB/s", files, Megabytes(bytes),
            downloadMs, MegabytesPerSecond(bytes, downloadMs));
-    Figure(set, "camera open (item list, counts) within it: %.0f ms", Ms(job.start, job.openedAt));
+    Figure(set, "camera open (item list, counts) within it: %.0f ms", job.openedAt - job.start);
     if (copyMs > 0.0) {
         Figure(set, "download speed against plain copy: %.0f%%", 100.0 * copyMs / downloadMs);
     }
@@ -785,34 +510,40 @@ void MeasureDownload(const PictureSet& pictures, ULONGLONG bytes, double copyMs,
         Fail("the tray does not answer ThumbnailsReady: is SlideTray.dll beside the bench?");
         return;
     }
-    if (drawn == 0) {
-        Figure(set, "last thumbnail: not drawn within %lu s (%ld of %d made)",
+    if (drawn == 0.0) {
+        Figure(set, "last thumbnail: not drawn within %.0f s (%ld of %d made)",
                kThumbnailTimeoutMs / 1000, ready, files);
         return;
     }
-    Figure(set, "last thumbnail drawn after download start: %.0f ms", Ms(job.start, drawn));
+    Figure(set, "last thumbnail drawn after download start: %.0f ms", drawn - job.start);
     char goal[32] = "";
-    if (pictures.goalMs > 0) {
-        snprintf(goal, sizeof goal, " (goal %d ms)", pictures.goalMs);
+    if (pictures.lastThumbnailGoalMs > 0) {
+        snprintf(goal, sizeof goal, " (goal %d ms)", pictures.lastThumbnailGoalMs);
     }
-    Figure(set, "last thumbnail drawn after last file: %.0f ms%s", Ms(sink.LastFile(), drawn),
-           goal);
+    Figure(set, "last thumbnail drawn after last file: %.0f ms%s", drawn - sink.LastFile(), goal);
+    if (pictures.memoryGoalMB > 0) {
+        Figure(set,
+               "private bytes with the tray's %d thumbnails made: %.0f MB (goal %d MB); "
+               "%.0f MB before the download",
+               files, PrivateMegabytes(), pictures.memoryGoalMB, privateBefore);
+    }
 }
 
-void MeasureThumbnails(char set, const std::vector<std::string>& files, bool exif) {
+void MeasureThumbnails(const PictureSet& set, const std::vector<std::string>& files) {
     const ThumbnailSource expected =
-        exif ? ThumbnailSource::ExifThumbnail : ThumbnailSource::Decoded;
+        set.exif ? ThumbnailSource::ExifThumbnail : ThumbnailSource::Decoded;
+    const size_t timed = std::min(files.size(), kMostTimedThumbnails);
     double first = 0.0;
     double sum = 0.0;
     double most = 0.0;
     int unexpected = 0;
-    for (size_t i = 0; i < files.size(); ++i) {
+    for (size_t i = 0; i < timed; ++i) {
         ThumbnailImage image;
         ThumbnailSource source = ThumbnailSource::Placeholder;
-        LONGLONG start = Ticks();
+        double start = NowMs();
         bool made = MakeThumbnail(files[i].c_str(), CTrayLayout::kThumbWidth,
                                   CTrayLayout::kThumbHeight, &image, &source);
-        double ms = Ms(start, Ticks());
+        double ms = NowMs() - start;
         if (!made || source != expected) {
             ++unexpected;
         }
@@ -823,29 +554,34 @@ void MeasureThumbnails(char set, const std::vector<std::string>& files, bool exi
         sum += ms;
         most = std::max(most, ms);
     }
-    Figure(set, "MakeThumbnail first call: %.1f ms", first);
-    if (files.size() > 1) {
-        Figure(set, "MakeThumbnail per picture (%zu more, %s): mean %.1f ms, max %.1f ms",
-               files.size() - 1, exif ? "EXIF preview" : "full decode",
-               sum / static_cast<double>(files.size() - 1), most);
+    Figure(set.name, "MakeThumbnail first call: %.1f ms", first);
+    if (timed > 1) {
+        char goal[32] = "";
+        if (set.thumbnailGoalMs > 0) {
+            snprintf(goal, sizeof goal, " (goal %d ms)", set.thumbnailGoalMs);
+        }
+        Figure(set.name,
+               "MakeThumbnail per %dx%d picture (%zu more, %s): mean %.1f ms%s, max %.1f ms",
+               set.width, set.height, timed - 1, set.exif ? "EXIF preview" : "no EXIF preview",
+               sum / static_cast<double>(timed - 1), goal, most);
     }
     if (unexpected > 0) {
-        Figure(set, "MakeThumbnail: %d of %zu not made from the %s", unexpected, files.size(),
-               exif ? "EXIF preview" : "decoded picture");
+        Figure(set.name, "MakeThumbnail: %d of %zu not made from the %s", unexpected, timed,
+               set.exif ? "EXIF preview" : "decoded picture");
     }
 }
 
 // The whole picture decoded and converted to 32-bpp BGR, as a plain program would.
 bool DecodeFully(IWICImagingFactory* factory, const std::wstring& path, std::vector<BYTE>* pixels) {
-    CComRef<IWICBitmapDecoder> decoder;
-    CComRef<IWICBitmapFrameDecode> frame;
-    CComRef<IWICFormatConverter> converter;
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    ComPtr<IWICFormatConverter> converter;
     UINT width = 0;
     UINT height = 0;
     if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, decoder.Out())) ||
-        FAILED(decoder->GetFrame(0, frame.Out())) || FAILED(frame->GetSize(&width, &height)) ||
-        FAILED(factory->CreateFormatConverter(converter.Out())) ||
+                                                  WICDecodeMetadataCacheOnDemand, &decoder)) ||
+        FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetSize(&width, &height)) ||
+        FAILED(factory->CreateFormatConverter(&converter)) ||
         FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR,
                                      WICBitmapDitherTypeNone, nullptr, 0.0,
                                      WICBitmapPaletteTypeCustom))) {
@@ -857,55 +593,30 @@ bool DecodeFully(IWICImagingFactory* factory, const std::wstring& path, std::vec
         converter->CopyPixels(nullptr, stride, static_cast<UINT>(pixels->size()), pixels->data()));
 }
 
-void MeasureDecode(char set, IWICImagingFactory* factory, const std::string& file) {
+void MeasureDecode(const PictureSet& set, IWICImagingFactory* factory, const std::string& file) {
     std::wstring path = Wide(file);
     std::vector<BYTE> pixels;
     double sum = 0.0;
     for (int run = 0; run < kDecodeRuns; ++run) {
-        LONGLONG start = Ticks();
+        double start = NowMs();
         if (!DecodeFully(factory, path, &pixels)) {
             Fail("WIC could not decode %s", file.c_str());
             return;
         }
-        sum += Ms(start, Ticks());
+        sum += NowMs() - start;
     }
-    Figure(set, "WIC full decode %dx%d to 32bppBGR: %.0f ms per picture (mean of %d)",
-           kPictureWidth, kPictureHeight, sum / kDecodeRuns, kDecodeRuns);
+    Figure(set.name, "WIC full decode %dx%d to 32bppBGR: %.0f ms per picture (mean of %d)",
+           set.width, set.height, sum / kDecodeRuns, kDecodeRuns);
 }
 
 // --- the run -------------------------------------------------------------------------------
 
-// Registers SlideTray.dll from this executable's folder, as its installer would.
-bool RegisterTray() {
-    std::string dll = ExeFolder() + "\\SlideTray.dll";
-    HMODULE module = ::LoadLibraryA(dll.c_str());
-    if (!module) {
-        Fail("cannot load %s (error %lu)", dll.c_str(), ::GetLastError());
-        return false;
-    }
-    auto registerServer = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void*>(::GetProcAddress(module, "DllRegisterServer")));
-    HRESULT hr = registerServer ? registerServer() : E_NOINTERFACE;
-    ::FreeLibrary(module);
-    if (FAILED(hr)) {
-        Fail("DllRegisterServer of %s failed: 0x%08lX", dll.c_str(),
-             static_cast<unsigned long>(hr));
-        return false;
-    }
-    return true;
-}
-
-int RunSets(const std::string& scratch, IWICImagingFactory* factory) {
-    Pictures pictures;
-    if (!MakePictures(factory, &pictures)) {
-        return 1;
-    }
-    std::string download = scratch + "\\download";
-    if (!MakeFolders(download) ||
-        !SetRegistryString(HKEY_CURRENT_USER, kPropertiesKey, "TempDirectory", download) ||
-        !SetRegistryDword(HKEY_CURRENT_USER, kDriverKey, "CapacityMB", 4096) ||
-        !SetRegistryDword(HKEY_CURRENT_USER, kDriverKey, "FileDelayMs", 0) ||
-        !SetRegistryDword(HKEY_CURRENT_USER, kDriverKey, "FailAtFile", 0)) {
+int RunSets(const std::string& root, IWICImagingFactory* factory, scratch::RegistryKey* driver) {
+    std::string download = root + "\\download";
+    scratch::RegistryKey properties(HKEY_CURRENT_USER, kPropertiesKey);
+    if (!scratch::MakeDirectories(download) || !properties.IsReady() ||
+        !properties.SetString("TempDirectory", download) || !driver->SetDword("CapacityMB", 4096) ||
+        !driver->SetDword("FileDelayMs", 0) || !driver->SetDword("FailAtFile", 0)) {
         Fail("cannot set up the download folder and the driver's settings");
         return 1;
     }
@@ -938,22 +649,27 @@ int RunSets(const std::string& scratch, IWICImagingFactory* factory) {
 
     int status = 0;
     for (const PictureSet& set : kSets) {
-        std::string camera = scratch + "\\camera" + set.name;
+        std::string camera = root + "\\camera" + set.name;
         std::vector<std::string> files;
         ULONGLONG bytes = 0;
-        if (!FillCamera(camera, set, pictures, &files, &bytes) ||
-            !SetRegistryString(HKEY_CURRENT_USER, kDriverKey, "CameraFolder", camera)) {
-            status = 1;
-            break;
+        {
+            // Only the files on disk stay for the measurements, not the pictures' bytes.
+            std::vector<std::string> pictures = MakePictures(set);
+            if (pictures.empty() || !FillCamera(camera, set, pictures, &files, &bytes) ||
+                !driver->SetString("CameraFolder", camera)) {
+                status = 1;
+                break;
+            }
         }
         double copyMs = 0.0;
-        MeasureCopy(set.name, files, bytes, scratch + "\\copy", &copyMs);
+        MeasureCopy(set.name, files, bytes, root + "\\copy", &copyMs);
         MeasureDownloadParts(set.name, bytes, download);
         MeasureDownload(set, bytes, copyMs, &frame, &tray);
         EmptyTray(&tray);
-        MeasureThumbnails(set.name, files, set.exif);
-        MeasureDecode(set.name, factory, files.front());
-        if (!RemoveTree(camera)) {
+        EmptyFolder(download);
+        MeasureThumbnails(set, files);
+        MeasureDecode(set, factory, files.front());
+        if (!scratch::RemoveTree(camera)) {
             Fail("could not remove all of %s", camera.c_str());
         }
     }
@@ -965,52 +681,38 @@ int RunSets(const std::string& scratch, IWICImagingFactory* factory) {
 } // namespace
 
 int main() {
-    char temp[MAX_PATH];
-    DWORD length = ::GetTempPathA(sizeof temp, temp);
-    if (length == 0 || length >= sizeof temp) {
-        Fail("no temp path");
+    scratch::Directory folder("fotoloft-bench-tray");
+    if (!folder.IsReady()) {
+        Fail("cannot make a scratch folder under the temp path");
         return 1;
     }
-    char name[64];
-    snprintf(name, sizeof name, "fotoloft-bench-tray-%lu", ::GetCurrentProcessId());
-    std::string scratch = std::string(temp) + name;
-    std::string classKey = TrayClassKey();
-    if (classKey.empty() || !MakeFolders(scratch)) {
-        Fail("cannot make %s", scratch.c_str());
-        return 1;
-    }
-
     HRESULT hr = ::OleInitialize(nullptr);
     if (FAILED(hr)) {
         Fail("OleInitialize failed: 0x%08lX", static_cast<unsigned long>(hr));
-        RemoveTree(scratch);
         return 1;
     }
     int status = 1;
     {
-        CRegistrySnapshot saved;
-        saved.Save(HKEY_CURRENT_USER, kDriverKey, "CameraFolder");
-        saved.Save(HKEY_CURRENT_USER, kDriverKey, "CapacityMB");
-        saved.Save(HKEY_CURRENT_USER, kDriverKey, "FileDelayMs");
-        saved.Save(HKEY_CURRENT_USER, kDriverKey, "FailAtFile");
-        saved.Save(HKEY_CURRENT_USER, kPropertiesKey, "TempDirectory");
-        saved.Save(HKEY_LOCAL_MACHINE, classKey, nullptr);
-        saved.Save(HKEY_LOCAL_MACHINE, classKey + "\\InprocServer32", nullptr);
-        saved.Save(HKEY_LOCAL_MACHINE, classKey + "\\InprocServer32", "ThreadingModel");
-
-        CComRef<IWICImagingFactory> factory;
+        // The driver's knobs from an earlier run (a failure at file N, slow files) must not
+        // count; everything set aside is put back at the end.
+        scratch::RegistryKey driver(HKEY_CURRENT_USER, kDriverKey);
+        scratch::ServerRegistration registration(CLSID_SlideTray,
+                                                 scratch::ExeFolder() + "\\SlideTray.dll");
+        ComPtr<IWICImagingFactory> factory;
         hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.Out()));
-        if (FAILED(hr)) {
+                                IID_PPV_ARGS(&factory));
+        if (!driver.IsReady()) {
+            Fail("cannot set the driver's settings aside");
+        } else if (FAILED(hr)) {
             Fail("no WIC imaging factory: 0x%08lX", static_cast<unsigned long>(hr));
-        } else if (RegisterTray()) {
-            status = RunSets(scratch, factory.Get());
+        } else if (FAILED(registration.Result())) {
+            Fail("registering SlideTray.dll from %s failed: 0x%08lX", scratch::ExeFolder().c_str(),
+                 static_cast<unsigned long>(registration.Result()));
+        } else {
+            status = RunSets(folder.Path(), factory.Get(), &driver);
         }
     }
     ::CoFreeUnusedLibraries();
     ::OleUninitialize();
-    if (!RemoveTree(scratch)) {
-        Fail("could not remove all of %s", scratch.c_str());
-    }
     return status;
 }

@@ -25,6 +25,7 @@
 #include <jpeglib.h>
 // clang-format on
 
+#include "bench/BenchClock.h"
 #include "framework/WinApp.h"
 #include "media/ImageViewerDlg.h"
 #include "media/ImagingBinding.h"
@@ -34,13 +35,6 @@ namespace {
 
 constexpr int kRounds = 5;
 constexpr int kScrollPages = 20;
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 bool WriteJpeg(const std::string& path, int width, int height) {
     FILE* file = std::fopen(path.c_str(), "wb");
@@ -81,7 +75,7 @@ bool WriteJpeg(const std::string& path, int width, int height) {
 
 // The yardstick: the whole picture decoded into memory, 24 bits a pixel.
 double BareDecodeMs(const std::string& path) {
-    const double start = Now();
+    const double start = NowMs();
     FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return -1;
@@ -103,7 +97,7 @@ double BareDecodeMs(const std::string& path) {
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     std::fclose(file);
-    return Now() - start;
+    return NowMs() - start;
 }
 
 // The load's two halves on their own, best of the rounds: the imaging library's decode and its
@@ -116,18 +110,18 @@ void ConversionMs(const std::string& path, double* convert, double* section) {
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
     const std::string bitmapPath = std::string(temp) + "fotoloft-bench-convert.bmp";
-    double start = Now();
+    double start = NowMs();
     IMGBITMAP bitmap{};
     if (library->loadFile(path.c_str(), &bitmap, 0, 1) != 1) {
         return;
     }
     const int saved = library->saveFile(bitmapPath.c_str(), &bitmap, IMG_FORMAT_BMP, 0, 0);
     library->freeBitmap(&bitmap);
-    *convert = std::min(*convert, Now() - start);
-    start = Now();
+    *convert = std::min(*convert, NowMs() - start);
+    start = NowMs();
     CDib dib;
     if (saved == 1 && dib.LoadFromFile(bitmapPath.c_str())) {
-        *section = std::min(*section, Now() - start);
+        *section = std::min(*section, NowMs() - start);
     }
     ::DeleteFileA(bitmapPath.c_str());
 }
@@ -152,7 +146,7 @@ private:
     void OnTimedPaint() {
         OnPaint();
         if (paintedAt == 0) {
-            paintedAt = Now();
+            paintedAt = NowMs();
             SetTimer(1, 1);
         }
     }
@@ -162,7 +156,7 @@ private:
         HWND bar = ::GetDlgItem(m_hWnd, IDC_VSCROLL);
         // Down to the end and back up: every page moves the view and repaints it.
         WPARAM request = SB_PAGEDOWN;
-        const double start = Now();
+        const double start = NowMs();
         for (int page = 0; page < kScrollPages; ++page) {
             const int before = ::GetScrollPos(bar, SB_CTL);
             SendMessage(WM_VSCROLL, request, reinterpret_cast<LPARAM>(bar));
@@ -171,7 +165,7 @@ private:
                 SendMessage(WM_VSCROLL, request, reinterpret_cast<LPARAM>(bar));
             }
         }
-        scrollMs = (Now() - start) / kScrollPages;
+        scrollMs = (NowMs() - start) / kScrollPages;
         EndDialog(IDOK);
     }
 };
@@ -182,13 +176,13 @@ void Measure(const std::string& path, const char* name) {
     for (int round = 0; round < kRounds; ++round) {
         bestDecode = std::min(bestDecode, BareDecodeMs(path));
         ConversionMs(path, &bestConvert, &bestSection);
-        const double start = Now();
+        const double start = NowMs();
         CImportDib image;
         if (!image.LoadFromFile(path.c_str())) {
             std::printf("%s: the picture did not load (imaging library beside the program?)\n", name);
             return;
         }
-        bestLoad = std::min(bestLoad, Now() - start);
+        bestLoad = std::min(bestLoad, NowMs() - start);
         CTimedViewer viewer(&image);
         viewer.SetCaption(name);
         viewer.DoModal();

@@ -11,15 +11,18 @@
 #include <new>
 #include <string>
 
+#include "external/slidetray/BoxShrinker.h"
 #include "external/slidetray/ExifReader.h"
+#include "external/slidetray/JpegDecoder.h"
 
 namespace {
 
-// Largest side a source may have: JPEG's own limit, and small enough for 64-bit sums.
-const int kMaxSourceSide = 65535;
+const int kMaxSourceSide = CBoxShrinker::kMaxSourceSide;
 // Larger pictures are refused before decoding: a forged header must not make the decoder
 // allocate gigabytes.
 const uint64_t kMaxSourcePixels = 100'000'000;
+// A JPEG file is read whole for decoding; a larger one is no camera's picture.
+const uint64_t kMaxJpegFileBytes = 256u << 20;
 // Placeholders are drawn into the whole box, so the box they get is bounded.
 const int kMaxPlaceholderSide = 1024;
 // Decoded rows are pulled through the filter in bands of about this many bytes.
@@ -76,128 +79,9 @@ private:
     T* m_object = nullptr;
 };
 
-// Area-averaging reduction fed one source row at a time, so that only a band of the source
-// and one row of sums are held. Source pixel i covers [i*w, (i+1)*w) and output pixel x covers
-// [x*sw, (x+1)*sw) on one axis; each source pixel adds its colour times the overlap, and an
-// output pixel is its sums over sw*sh. Reduction only: a source pixel spans at most two outputs.
-class BoxShrinker {
-public:
-    bool Start(int srcWidth, int srcHeight, int width, int height) {
-        if (srcWidth <= 0 || srcHeight <= 0 || width <= 0 || height <= 0 || width > srcWidth ||
-            height > srcHeight || srcWidth > kMaxSourceSide || srcHeight > kMaxSourceSide) {
-            return false;
-        }
-        m_srcWidth = srcWidth;
-        m_srcHeight = srcHeight;
-        m_width = width;
-        m_height = height;
-        m_srcRow = 0;
-        m_outRow = 0;
-        m_columns.resize(size_t(srcWidth));
-        for (int i = 0; i < srcWidth; ++i) {
-            int64_t start = int64_t(i) * width;
-            int x = static_cast<int>(start / srcWidth);
-            int64_t boundary = int64_t(x + 1) * srcWidth;
-            int64_t first = std::min<int64_t>(start + width, boundary) - start;
-            m_columns[size_t(i)] = Column{x, static_cast<uint32_t>(first)};
-        }
-        m_rowSums.assign(size_t(width) * 3, 0);
-        m_sums.assign(size_t(width) * 3, 0);
-        m_image.width = width;
-        m_image.height = height;
-        m_image.pixels.assign(size_t(width) * size_t(height), 0);
-        return true;
-    }
-
-    // The next source row, top first: B, G, R at `bytesPerPixel` apart.
-    void AddRow(const uint8_t* row, int bytesPerPixel) {
-        if (m_srcRow >= m_srcHeight) {
-            return;
-        }
-        std::fill(m_rowSums.begin(), m_rowSums.end(), 0);
-        const uint32_t weight = static_cast<uint32_t>(m_width);
-        for (int i = 0; i < m_srcWidth; ++i, row += bytesPerPixel) {
-            const Column& column = m_columns[size_t(i)];
-            uint32_t* sum = &m_rowSums[size_t(column.x) * 3];
-            sum[0] += row[0] * column.first;
-            sum[1] += row[1] * column.first;
-            sum[2] += row[2] * column.first;
-            uint32_t rest = weight - column.first;
-            if (rest != 0) {
-                sum[3] += row[0] * rest;
-                sum[4] += row[1] * rest;
-                sum[5] += row[2] * rest;
-            }
-        }
-
-        int64_t start = int64_t(m_srcRow) * m_height;
-        int64_t end = start + m_height;
-        int64_t boundary = int64_t(m_outRow + 1) * m_srcHeight;
-        int64_t first = std::min(end, boundary) - start;
-        Accumulate(static_cast<uint64_t>(first));
-        if (end >= boundary) {
-            EmitRow();
-            Accumulate(static_cast<uint64_t>(end - boundary));
-        }
-        ++m_srcRow;
-    }
-
-    // The result, once every source row is in.
-    bool Finish(ThumbnailImage* out) {
-        if (m_srcRow != m_srcHeight || m_outRow != m_height) {
-            return false;
-        }
-        *out = std::move(m_image);
-        return true;
-    }
-
-private:
-    struct Column {
-        int x;          // the output column the source column starts in
-        uint32_t first; // its overlap with that column; the rest falls into x + 1
-    };
-
-    void Accumulate(uint64_t weight) {
-        if (weight == 0) {
-            return;
-        }
-        for (size_t i = 0; i < m_sums.size(); ++i) {
-            m_sums[i] += uint64_t(m_rowSums[i]) * weight;
-        }
-    }
-
-    void EmitRow() {
-        if (m_outRow >= m_height) {
-            return;
-        }
-        const uint64_t area = uint64_t(m_srcWidth) * uint64_t(m_srcHeight);
-        uint32_t* out = &m_image.pixels[size_t(m_outRow) * size_t(m_width)];
-        for (int x = 0; x < m_width; ++x) {
-            const uint64_t* sum = &m_sums[size_t(x) * 3];
-            uint32_t b = static_cast<uint32_t>((sum[0] + area / 2) / area);
-            uint32_t g = static_cast<uint32_t>((sum[1] + area / 2) / area);
-            uint32_t r = static_cast<uint32_t>((sum[2] + area / 2) / area);
-            out[x] = (r << 16) | (g << 8) | b;
-        }
-        std::fill(m_sums.begin(), m_sums.end(), 0);
-        ++m_outRow;
-    }
-
-    int m_srcWidth = 0;
-    int m_srcHeight = 0;
-    int m_width = 0;
-    int m_height = 0;
-    int m_srcRow = 0;
-    int m_outRow = 0;
-    std::vector<Column> m_columns;
-    std::vector<uint32_t> m_rowSums; // the current source row, summed across
-    std::vector<uint64_t> m_sums;    // the output row being filled
-    ThumbnailImage m_image;
-};
-
 bool ShrinkRows(const uint8_t* firstRow, ptrdiff_t stride, int bytesPerPixel, int srcWidth,
                 int srcHeight, int width, int height, ThumbnailImage* out) {
-    BoxShrinker shrinker;
+    CBoxShrinker shrinker;
     if (!shrinker.Start(srcWidth, srcHeight, width, height)) {
         return false;
     }
@@ -350,21 +234,27 @@ void MarkAsClip(ThumbnailImage* image) {
 
 // --- reading ------------------------------------------------------------------------------
 
-// The first bytes of a file (where an EXIF block or a RIFF header is); false when unreadable.
-bool ReadHead(const char* path, std::vector<uint8_t>* head) {
+// The first `limit` bytes of a file (all of it when shorter); false when unreadable. With
+// `whole` set, the file's size says how much there is, and a file above `limit` is refused.
+bool ReadBytes(const char* path, uint64_t limit, bool whole, std::vector<uint8_t>* bytes) {
     HANDLE file =
         ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    head->resize(CExifReader::kHeadBytes);
-    size_t filled = 0;
+    LARGE_INTEGER size = {};
     bool ok = true;
-    while (filled < head->size()) {
+    if (whole) {
+        ok = ::GetFileSizeEx(file, &size) && uint64_t(size.QuadPart) <= limit;
+        limit = uint64_t(size.QuadPart);
+    }
+    bytes->resize(ok ? size_t(limit) : 0);
+    size_t filled = 0;
+    while (ok && filled < bytes->size()) {
         DWORD got = 0;
-        if (!::ReadFile(file, head->data() + filled, static_cast<DWORD>(head->size() - filled),
-                        &got, nullptr)) {
+        DWORD ask = static_cast<DWORD>(std::min<size_t>(bytes->size() - filled, 1u << 30));
+        if (!::ReadFile(file, bytes->data() + filled, ask, &got, nullptr)) {
             ok = false;
             break;
         }
@@ -374,8 +264,12 @@ bool ReadHead(const char* path, std::vector<uint8_t>* head) {
         filled += got;
     }
     ::CloseHandle(file);
-    head->resize(filled);
+    bytes->resize(filled);
     return ok;
+}
+
+bool IsJpeg(const std::vector<uint8_t>& head) {
+    return head.size() >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
 }
 
 bool HasAviExtension(const char* path) {
@@ -404,19 +298,14 @@ std::wstring WidePath(const char* path) {
     return wide;
 }
 
-// Shrinks frame 0 of a decoder to fit the box as shown in `orientation`. With `wholeBox`, a
-// picture too small to fill the box in either direction is refused (a preview that small
-// would make a thumbnail smaller than the full picture can).
-bool ShrinkDecoded(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, int orientation,
-                   int maxWidth, int maxHeight, bool wholeBox, ThumbnailImage* out) {
-    ComRef<IWICBitmapFrameDecode> frame;
-    UINT width = 0;
-    UINT height = 0;
-    if (FAILED(decoder->GetFrame(0, frame.Out())) || FAILED(frame->GetSize(&width, &height))) {
-        return false;
-    }
-    if (width == 0 || height == 0 || width > UINT(kMaxSourceSide) ||
-        height > UINT(kMaxSourceSide) || uint64_t(width) * height > kMaxSourcePixels) {
+// The size a picture of width x height as stored shrinks to, so that it fits the box once
+// turned as `orientation` says. With `wholeBox`, a picture too small to fill the box in either
+// direction is refused (a preview that small would make a thumbnail smaller than the full
+// picture can). False too for an empty or oversized picture.
+bool FitStored(uint64_t width, uint64_t height, int orientation, int maxWidth, int maxHeight,
+               bool wholeBox, int* storedWidth, int* storedHeight) {
+    if (width == 0 || height == 0 || width > uint64_t(kMaxSourceSide) ||
+        height > uint64_t(kMaxSourceSide) || width * height > kMaxSourcePixels) {
         return false;
     }
     const bool turned = orientation >= 5 && orientation <= 8;
@@ -428,6 +317,43 @@ bool ShrinkDecoded(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, int 
     int fitWidth = 0;
     int fitHeight = 0;
     FitThumbnailSize(shownWidth, shownHeight, maxWidth, maxHeight, &fitWidth, &fitHeight);
+    *storedWidth = turned ? fitHeight : fitWidth;
+    *storedHeight = turned ? fitWidth : fitHeight;
+    return true;
+}
+
+// A JPEG in memory (a whole file or a camera's preview) shrunk through libjpeg-turbo.
+bool ShrinkJpeg(const uint8_t* bytes, size_t length, int orientation, int maxWidth, int maxHeight,
+                bool wholeBox, ThumbnailImage* out) {
+    CJpegDecoder decoder(bytes, length);
+    int width = 0;
+    int height = 0;
+    int storedWidth = 0;
+    int storedHeight = 0;
+    if (!decoder.ReadHeader(&width, &height) ||
+        !FitStored(uint64_t(width), uint64_t(height), orientation, maxWidth, maxHeight, wholeBox,
+                   &storedWidth, &storedHeight) ||
+        !decoder.DecodeShrunk(storedWidth, storedHeight, out)) {
+        return false;
+    }
+    OrientThumbnail(out, orientation);
+    return true;
+}
+
+// Frame 0 of a WIC decoder (a picture other than JPEG) shrunk to fit the box as shown in
+// `orientation`.
+bool ShrinkDecoded(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, int orientation,
+                   int maxWidth, int maxHeight, ThumbnailImage* out) {
+    ComRef<IWICBitmapFrameDecode> frame;
+    UINT width = 0;
+    UINT height = 0;
+    int storedWidth = 0;
+    int storedHeight = 0;
+    if (FAILED(decoder->GetFrame(0, frame.Out())) || FAILED(frame->GetSize(&width, &height)) ||
+        !FitStored(width, height, orientation, maxWidth, maxHeight, false, &storedWidth,
+                   &storedHeight)) {
+        return false;
+    }
 
     // 32bppBGR: Wine's 24-bpp conversion of grey JPEGs fails in CopyPixels.
     ComRef<IWICFormatConverter> converter;
@@ -437,9 +363,9 @@ bool ShrinkDecoded(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, int 
                                      WICBitmapPaletteTypeCustom))) {
         return false;
     }
-    BoxShrinker shrinker;
-    if (!shrinker.Start(static_cast<int>(width), static_cast<int>(height),
-                        turned ? fitHeight : fitWidth, turned ? fitWidth : fitHeight)) {
+    CBoxShrinker shrinker;
+    if (!shrinker.Start(static_cast<int>(width), static_cast<int>(height), storedWidth,
+                        storedHeight)) {
         return false;
     }
     const UINT stride = width * 4;
@@ -462,53 +388,52 @@ bool ShrinkDecoded(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, int 
     return true;
 }
 
-// The camera's own preview, decoded from the bytes already read: no full decode.
-bool ShrinkPreview(IWICImagingFactory* factory, const uint8_t* bytes, size_t length,
-                   int orientation, int maxWidth, int maxHeight, ThumbnailImage* out) {
-    ComRef<IWICStream> stream;
-    ComRef<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateStream(stream.Out())) ||
-        FAILED(
-            stream->InitializeFromMemory(const_cast<BYTE*>(bytes), static_cast<DWORD>(length))) ||
-        FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr,
-                                                WICDecodeMetadataCacheOnDemand, decoder.Out()))) {
-        return false;
-    }
-    return ShrinkDecoded(factory, decoder.Get(), orientation, maxWidth, maxHeight, true, out);
-}
-
-bool ShrinkPictureFile(IWICImagingFactory* factory, const char* path, int orientation, int maxWidth,
-                       int maxHeight, ThumbnailImage* out) {
+// A picture other than JPEG through WIC.
+bool ShrinkPictureFile(const char* path, int orientation, int maxWidth, int maxHeight,
+                       ThumbnailImage* out) {
     std::wstring widePath = WidePath(path);
+    ComScope com;
+    ComRef<IWICImagingFactory> factory;
     ComRef<IWICBitmapDecoder> decoder;
     if (widePath.empty() ||
+        FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IWICImagingFactory, factory.OutVoid())) ||
         FAILED(factory->CreateDecoderFromFilename(widePath.c_str(), nullptr, GENERIC_READ,
                                                   WICDecodeMetadataCacheOnDemand, decoder.Out()))) {
         return false;
     }
-    return ShrinkDecoded(factory, decoder.Get(), orientation, maxWidth, maxHeight, false, out);
+    return ShrinkDecoded(factory.Get(), decoder.Get(), orientation, maxWidth, maxHeight, out);
 }
 
+// The camera's own preview when it serves (no decode of the picture at all), else the picture.
+// JPEG goes through libjpeg-turbo, scaled while it decodes; WIC reads the other formats.
 bool MakePictureThumbnail(const char* path, const std::vector<uint8_t>& head, int maxWidth,
                           int maxHeight, ThumbnailImage* out, ThumbnailSource* source) {
     CExifReader exif;
     exif.Parse(head.data(), head.size()); // without EXIF: orientation 1, no preview
-    ComRef<IWICImagingFactory> factory;
-    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IWICImagingFactory, factory.OutVoid()))) {
-        return false;
-    }
     if (exif.HasThumbnail() &&
-        ShrinkPreview(factory.Get(), head.data() + exif.ThumbnailOffset(), exif.ThumbnailLength(),
-                      exif.Orientation(), maxWidth, maxHeight, out)) {
+        ShrinkJpeg(head.data() + exif.ThumbnailOffset(), exif.ThumbnailLength(), exif.Orientation(),
+                   maxWidth, maxHeight, true, out)) {
         *source = ThumbnailSource::ExifThumbnail;
         return true;
     }
-    if (!ShrinkPictureFile(factory.Get(), path, exif.Orientation(), maxWidth, maxHeight, out)) {
-        return false;
+    bool made = false;
+    if (!IsJpeg(head)) {
+        made = ShrinkPictureFile(path, exif.Orientation(), maxWidth, maxHeight, out);
+    } else if (head.size() < CExifReader::kHeadBytes) {
+        // The head is the whole file.
+        made = ShrinkJpeg(head.data(), head.size(), exif.Orientation(), maxWidth, maxHeight, false,
+                          out);
+    } else {
+        std::vector<uint8_t> file;
+        made = ReadBytes(path, kMaxJpegFileBytes, true, &file) &&
+               ShrinkJpeg(file.data(), file.size(), exif.Orientation(), maxWidth, maxHeight, false,
+                          out);
     }
-    *source = ThumbnailSource::Decoded;
-    return true;
+    if (made) {
+        *source = ThumbnailSource::Decoded;
+    }
+    return made;
 }
 
 // The first frame of an open video stream, as uncompressed RGB whatever its codec.
@@ -575,6 +500,7 @@ bool ShrinkFirstFrame(PAVISTREAM stream, int maxWidth, int maxHeight, ThumbnailI
 }
 
 bool MakeClipThumbnail(const char* path, int maxWidth, int maxHeight, ThumbnailImage* out) {
+    ComScope com;
     ::AVIFileInit();
     bool ok = false;
     PAVIFILE file = nullptr;
@@ -596,7 +522,7 @@ bool MakeClipThumbnail(const char* path, int maxWidth, int maxHeight, ThumbnailI
 bool MakeThumbnailOrFail(const char* path, int maxWidth, int maxHeight, bool* clip,
                          ThumbnailImage* out, ThumbnailSource* source) {
     std::vector<uint8_t> head;
-    if (path == nullptr || !ReadHead(path, &head)) {
+    if (path == nullptr || !ReadBytes(path, CExifReader::kHeadBytes, false, &head)) {
         *clip = path != nullptr && HasAviExtension(path);
         return false;
     }
@@ -604,7 +530,6 @@ bool MakeThumbnailOrFail(const char* path, int maxWidth, int maxHeight, bool* cl
     if (head.empty()) {
         return false;
     }
-    ComScope com;
     if (*clip) {
         if (!MakeClipThumbnail(path, maxWidth, maxHeight, out)) {
             return false;

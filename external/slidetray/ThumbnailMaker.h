@@ -1,6 +1,7 @@
 // Thumbnails of a camera's stills and clips for the tray: the camera's EXIF preview when there
-// is one, else the decoded picture or a clip's first frame, area-averaged down to size and
-// turned the way the camera was held. Safe to call on any thread; owns no global state.
+// is one, else the decoded picture (a JPEG through libjpeg-turbo at a reduced scale, other
+// formats through WIC) or a clip's first frame, area-averaged down to size and turned the way
+// the camera was held. Safe to call on any thread; owns no global state.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,11 +15,12 @@ constexpr UINT kTrayItemsChanged = WM_USER + 1;    // items were added or cleare
 constexpr UINT kTrayThumbnailsReady = WM_USER + 2; // TakeFinished() has cells to repaint
 constexpr UINT kTraySettingsChanged = WM_USER + 3; // a drawing setting changed on another thread
 
-// A finished thumbnail as the window draws it: bottom-up 24-bpp rows, each padded to 4 bytes.
+// A finished thumbnail as the tray keeps it, compressed (CompactThumbnail.h): 5,000 of them
+// take tens of megabytes instead of hundreds. The window expands the ones it draws.
 struct TrayThumbnail {
     int width = 0;
     int height = 0;
-    std::vector<BYTE> bits;
+    std::vector<uint8_t> jpeg;
 };
 
 // What the window needs to draw one cell.

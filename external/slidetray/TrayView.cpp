@@ -2,7 +2,11 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <new>
 #include <utility>
+
+#include "CompactThumbnail.h"
 
 namespace {
 
@@ -14,6 +18,8 @@ constexpr COLORREF kPlaceholderFill = RGB(236, 236, 236);
 constexpr COLORREF kPlaceholderEdge = RGB(208, 208, 208);
 constexpr COLORREF kPlaceholderText = RGB(128, 128, 128);
 constexpr COLORREF kPictureFrame = RGB(176, 176, 176);
+// Expanded thumbnails kept beyond those of the last paint: a few screens of a small tray.
+constexpr size_t kExpandedSpare = 48;
 // How far outside its cell the focus rectangle runs.
 constexpr int kFocusOutset = 2;
 static_assert(2 * kFocusOutset < CTrayLayout::kGap, "focus rectangles of neighbours overlap");
@@ -537,6 +543,7 @@ LRESULT CTrayView::OnFocusChange(WPARAM, LPARAM) {
 LRESULT CTrayView::OnDestroy(WPARAM, LPARAM) {
     m_model->SetWindow(nullptr);
     FreeBuffer();
+    m_expanded.clear();
     return 0;
 }
 
@@ -558,6 +565,7 @@ LRESULT CTrayView::OnItemsChanged(WPARAM, LPARAM) {
         m_focus = -1;
         m_anchor = -1;
         m_scroll = 0;
+        m_expanded.clear();
     }
     m_count = count > 0x7FFFFFF ? 0x7FFFFFF : static_cast<int>(count);
     UpdateScrollBar();
@@ -681,7 +689,8 @@ void CTrayView::Render(HDC dc, int width, int height) {
             FillSolid(dc, cellRect, ::GetSysColor(COLOR_HIGHLIGHT));
         }
         const TrayThumbnail* picture = cell.thumbnail.get();
-        if (picture && picture->width > 0 && picture->height > 0) {
+        const std::vector<uint8_t>* bits = picture ? Expanded(cell.thumbnail) : nullptr;
+        if (bits != nullptr) {
             int x = thumb.left + (CTrayLayout::kThumbWidth - picture->width) / 2;
             int y = thumb.top + (CTrayLayout::kThumbHeight - picture->height) / 2;
             BITMAPINFO info = {};
@@ -691,10 +700,9 @@ void CTrayView::Render(HDC dc, int width, int height) {
             info.bmiHeader.biPlanes = 1;
             info.bmiHeader.biBitCount = 24;
             info.bmiHeader.biCompression = BI_RGB;
-            ::SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(picture->width),
-                                static_cast<DWORD>(picture->height), 0, 0, 0,
-                                static_cast<UINT>(picture->height), picture->bits.data(), &info,
-                                DIB_RGB_COLORS);
+            ::SetDIBitsToDevice(
+                dc, x, y, static_cast<DWORD>(picture->width), static_cast<DWORD>(picture->height),
+                0, 0, 0, static_cast<UINT>(picture->height), bits->data(), &info, DIB_RGB_COLORS);
             if (m_drawFrames) {
                 FrameSolid(dc, RECT{x - 1, y - 1, x + picture->width + 1, y + picture->height + 1},
                            cell.selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : kPictureFrame);
@@ -721,4 +729,37 @@ void CTrayView::Render(HDC dc, int width, int height) {
     ::SetTextColor(dc, oldText);
     ::SetBkMode(dc, oldMode);
     ::SelectObject(dc, oldFont);
+    TrimExpanded(cells.size() + kExpandedSpare);
+}
+
+const std::vector<uint8_t>*
+CTrayView::Expanded(const std::shared_ptr<const TrayThumbnail>& thumbnail) {
+    auto found =
+        std::find_if(m_expanded.begin(), m_expanded.end(), [&](const ExpandedThumbnail& expanded) {
+            return expanded.thumbnail == thumbnail;
+        });
+    if (found != m_expanded.end()) {
+        std::rotate(found, found + 1, m_expanded.end());
+        return &m_expanded.back().bits;
+    }
+    try {
+        ExpandedThumbnail expanded;
+        if (thumbnail->width <= 0 || thumbnail->height <= 0 ||
+            !ExpandThumbnail(thumbnail->jpeg, thumbnail->width, thumbnail->height,
+                             &expanded.bits)) {
+            return nullptr;
+        }
+        expanded.thumbnail = thumbnail;
+        m_expanded.push_back(std::move(expanded));
+        return &m_expanded.back().bits;
+    } catch (const std::bad_alloc&) {
+        return nullptr; // drawn as still loading
+    }
+}
+
+void CTrayView::TrimExpanded(size_t keep) {
+    if (m_expanded.size() > keep) {
+        m_expanded.erase(m_expanded.begin(),
+                         m_expanded.begin() + static_cast<ptrdiff_t>(m_expanded.size() - keep));
+    }
 }

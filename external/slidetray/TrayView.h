@@ -88,6 +88,12 @@ private:
     void ShowItem(int index);
     bool HasFocusItem() const { return m_focus >= 0 && m_focus < m_count; }
 
+    // The thumbnail's pixels as a bottom-up 24-bpp DIB, expanded when it was not drawn lately;
+    // null when it does not expand.
+    const std::vector<uint8_t>* Expanded(const std::shared_ptr<const TrayThumbnail>& thumbnail);
+    // Forgets expanded thumbnails but the `keep` drawn last.
+    void TrimExpanded(size_t keep);
+
     void PaintTo(HDC target);
     bool EnsureBuffer(int width, int height);
     void FreeBuffer();
@@ -115,4 +121,11 @@ private:
     int m_bufferWidth = 0;
     int m_bufferHeight = 0;
     bool m_bufferDrawn = false;
+    // Thumbnails expanded for drawing, the one drawn last at the end: scrolling and repainting
+    // do not expand them again, and only a few screens' worth are ever held.
+    struct ExpandedThumbnail {
+        std::shared_ptr<const TrayThumbnail> thumbnail;
+        std::vector<uint8_t> bits;
+    };
+    std::vector<ExpandedThumbnail> m_expanded;
 };

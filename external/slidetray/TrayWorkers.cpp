@@ -1,5 +1,6 @@
 #include "TrayWorkers.h"
 
+#include "CompactThumbnail.h"
 #include "ThumbnailMaker.h"
 
 #include <new>
@@ -11,29 +12,19 @@ namespace {
 // picture takes a few hundred milliseconds.
 constexpr DWORD kStopTimeoutMs = 3000;
 
-// The engine's top-down 0x00RRGGBB pixels as the bottom-up 24-bpp rows the window draws:
-// a quarter less memory for every thumbnail kept.
+// The engine's picture in the compact form the tray keeps; an empty thumbnail (drawn as still
+// loading) when there is no memory for it.
 std::shared_ptr<TrayThumbnail> ToTrayThumbnail(const ThumbnailImage& image) {
-    auto thumbnail = std::make_shared<TrayThumbnail>();
-    if (image.width <= 0 || image.height <= 0 ||
-        image.pixels.size() < static_cast<size_t>(image.width) * image.height) {
-        return thumbnail;
-    }
-    size_t stride = (static_cast<size_t>(image.width) * 3 + 3) & ~static_cast<size_t>(3);
-    thumbnail->width = image.width;
-    thumbnail->height = image.height;
-    thumbnail->bits.assign(stride * image.height, 0);
-    for (int y = 0; y < image.height; ++y) {
-        const uint32_t* source = &image.pixels[static_cast<size_t>(y) * image.width];
-        BYTE* row = &thumbnail->bits[stride * (image.height - 1 - y)];
-        for (int x = 0; x < image.width; ++x) {
-            uint32_t pixel = source[x];
-            row[3 * x] = static_cast<BYTE>(pixel);
-            row[3 * x + 1] = static_cast<BYTE>(pixel >> 8);
-            row[3 * x + 2] = static_cast<BYTE>(pixel >> 16);
+    try {
+        auto thumbnail = std::make_shared<TrayThumbnail>();
+        if (CompressThumbnail(image, &thumbnail->jpeg)) {
+            thumbnail->width = image.width;
+            thumbnail->height = image.height;
         }
+        return thumbnail;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
     }
-    return thumbnail;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "external/slidetray/TrayLayout.h"
 #include "resource.h"
 #include "tests/support/ScratchFiles.h"
+#include "tests/support/ServerRegistration.h"
 #include "tests/support/ShellDriver.h"
 #include "tests/support/UiDriver.h"
 
@@ -98,14 +99,10 @@ bool Program::CloseAndWait(HWND mainWindow, DWORD timeoutMs) {
 bool RegisterComponents() {
     bool ok = true;
     for (const char* name : {"SlideTray.dll", "AlbumList.dll"}) {
-        HMODULE module = ::LoadLibraryA((scratch::ExeFolder() + "\\" + name).c_str());
-        if (module == nullptr) {
-            continue;
+        std::string path = scratch::ExeFolder() + "\\" + name;
+        if (scratch::FileExists(path)) {
+            ok = SUCCEEDED(scratch::RegisterServerDll(path)) && ok;
         }
-        auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-            reinterpret_cast<void*>(::GetProcAddress(module, "DllRegisterServer")));
-        ok = reg != nullptr && SUCCEEDED(reg()) && ok;
-        ::FreeLibrary(module);
     }
     // The shell program serves its gallery object out of process and registers itself.
     if (scratch::FileExists(shelltest::ShellPath())) {

@@ -93,7 +93,7 @@ std::string EncodeJpeg(const Picture& picture, const JpegOptions& options) {
                                     JCS_CMYK};
     jpeg.in_color_space = spaces[picture.components];
     jpeg_set_defaults(&jpeg);
-    jpeg_set_quality(&jpeg, 90, TRUE);
+    jpeg_set_quality(&jpeg, options.quality, TRUE);
     if (options.progressive) {
         jpeg_simple_progression(&jpeg);
     }

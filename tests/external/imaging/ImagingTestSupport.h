@@ -46,6 +46,7 @@ struct JpegOptions {
     bool bigEndianExif = false;
     // Of a colour picture's luma, horizontally and vertically; 2, 2 is 4:2:0, 1, 1 is 4:4:4.
     int lumaSampling[2] = {2, 2};
+    int quality = 90;
 };
 // Encodes gray, BGR or (Adobe-style, inverted) CMYK pixels.
 std::string EncodeJpeg(const Picture& picture, const JpegOptions& options = {});

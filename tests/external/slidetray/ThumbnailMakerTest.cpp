@@ -1,6 +1,6 @@
 // Thumbnails of real files made as the tests run: EXIF previews, decoded pictures of several
 // formats, clips, and every kind of unreadable file; their sizes, where they came from and
-// their colours.
+// their colours, and for JPEG their pixels against a reference decode.
 #include <windows.h>
 #include <objbase.h>
 #include <psapi.h>
@@ -15,7 +15,10 @@
 #include <vector>
 
 #include "ThumbnailTestFiles.h"
+#include "external/slidetray/CompactThumbnail.h"
+#include "external/slidetray/ExifReader.h"
 #include "external/slidetray/ThumbnailMaker.h"
+#include "tests/external/imaging/ImagingTestSupport.h"
 #include "tests/support/ScratchFiles.h"
 
 using namespace thumbnail_test;
@@ -101,6 +104,99 @@ std::vector<Probe> RedTopBlueBottomShown(int orientation) {
 
 size_t DistinctColours(const ThumbnailImage& image) {
     return std::set<uint32_t>(image.pixels.begin(), image.pixels.end()).size();
+}
+
+// JPEG pictures go through libjpeg-turbo at a reduced DCT scale; their thumbnails are compared
+// by pixels with a reference: the whole picture decoded by libjpeg-turbo with its defaults (the
+// imaging tests' DecodeJpeg), shrunk by the same area filter and turned by OrientThumbnail,
+// whose turns OrientThumbnailTest checks on their own.
+// How far a thumbnail may stray from the reference. A reduced inverse DCT is the block as its
+// lowest coefficients describe it, not an average of the decoded pixels, and at 1/8 the colour
+// planes are averaged over a whole 16x16 block before they are spread out again: where an edge
+// crosses a block the two differ by up to some twenty levels (24 seen, at the disc's rim);
+// elsewhere they agree within a level or two. A wrong turn, mirror, scale, shift or channel
+// order moves the mean by tens of levels, or an edge pixel by a hundred and more.
+const int kPixelTolerance = 32;
+const double kMeanTolerance = 1.0;
+
+// Colour ramps across and down with a dark block and a bright disc on them, as photographs
+// have: edges to show a turn, mirror or shift, colours no more saturated than a camera's.
+imaging_test::Picture Scene(int width, int height, int components = 3) {
+    imaging_test::Picture picture{width, height, components, {}};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            int r = 60 + 150 * x / width;
+            int g = 50 + 160 * y / height;
+            int b = 200 - 140 * (x + y) / (width + height);
+            if (x >= width / 5 && x < width / 2 && y >= height / 4 && y < height / 2) {
+                r = g = b = 40;
+            }
+            int dx = x - width * 7 / 10;
+            int dy = y - height * 6 / 10;
+            if (dx * dx + dy * dy < height * height / 36) {
+                r = 240;
+                g = 215;
+                b = 130;
+            }
+            if (components == 1) {
+                picture.pixels.push_back(uint8_t((r + 2 * g + b) / 4));
+            } else {
+                picture.pixels.insert(picture.pixels.end(), {uint8_t(b), uint8_t(g), uint8_t(r)});
+            }
+        }
+    }
+    return picture;
+}
+
+// The reference thumbnail of a JPEG file's bytes, for the box and the orientation given.
+ThumbnailImage Reference(const std::string& jpeg, int orientation, int box) {
+    imaging_test::Picture full = imaging_test::DecodeJpeg(jpeg);
+    std::vector<uint8_t> bgr;
+    for (size_t i = 0; i < full.pixels.size(); i += size_t(full.components)) {
+        for (int c = 0; c < 3; ++c) {
+            bgr.push_back(full.pixels[i + (full.components == 1 ? 0 : size_t(c))]);
+        }
+    }
+    const bool turned = orientation >= 5;
+    int width = 0;
+    int height = 0;
+    FitThumbnailSize(turned ? full.height : full.width, turned ? full.width : full.height, box, box,
+                     &width, &height);
+    ThumbnailImage image;
+    EXPECT_TRUE(ShrinkPicture(bgr.data(), full.width, full.height, full.width * 3, 3,
+                              turned ? height : width, turned ? width : height, &image));
+    OrientThumbnail(&image, orientation);
+    return image;
+}
+
+::testing::AssertionResult CloseTo(const ThumbnailImage& expected, const ThumbnailImage& got) {
+    if (got.width != expected.width || got.height != expected.height) {
+        return ::testing::AssertionFailure()
+               << "size " << got.width << "x" << got.height << ", expected " << expected.width
+               << "x" << expected.height;
+    }
+    int worst = -1;
+    size_t at = 0;
+    double sum = 0.0;
+    for (size_t i = 0; i < expected.pixels.size(); ++i) {
+        for (int shift : {0, 8, 16}) {
+            sum += std::abs(int((expected.pixels[i] >> shift) & 0xFF) -
+                            int((got.pixels[i] >> shift) & 0xFF));
+        }
+        int distance = ColourDistance(expected.pixels[i], got.pixels[i]);
+        if (distance > worst) {
+            worst = distance;
+            at = i;
+        }
+    }
+    double mean = sum / (3.0 * double(expected.pixels.size()));
+    if (worst > kPixelTolerance || mean > kMeanTolerance) {
+        return ::testing::AssertionFailure()
+               << "mean difference " << mean << " levels; worst pixel (" << at % size_t(got.width)
+               << ", " << at / size_t(got.width) << ") is " << Hex(got.pixels[at]) << ", expected "
+               << Hex(expected.pixels[at]);
+    }
+    return ::testing::AssertionSuccess();
 }
 
 class ThumbnailMakerTest : public ::testing::Test {
@@ -535,6 +631,179 @@ TEST_F(ThumbnailMakerTest, ThreadsMakeThumbnailsAtTheSameTime) {
     }
     EXPECT_EQ(0, failures.load())
         << "thumbnails made side by side failed or came from the wrong source";
+}
+
+// A 3x2 picture a b c / d e f, and how each EXIF orientation shows it.
+TEST(OrientThumbnailTest, TurnsAndMirrorsAsExifSays) {
+    const struct {
+        int orientation;
+        const char* shown; // rows top to bottom, separated by '/'
+    } kCases[] = {
+        {1, "abc/def"},  {2, "cba/fed"},  {3, "fed/cba"},  {4, "def/abc"},
+        {5, "ad/be/cf"}, {6, "da/eb/fc"}, {7, "fc/eb/da"}, {8, "cf/be/ad"},
+    };
+    for (const auto& test : kCases) {
+        ThumbnailImage image;
+        image.width = 3;
+        image.height = 2;
+        for (char name : std::string("abcdef")) {
+            image.pixels.push_back(uint32_t(name));
+        }
+        OrientThumbnail(&image, test.orientation);
+        std::string shown;
+        for (int y = 0; y < image.height; ++y) {
+            shown += y > 0 ? "/" : "";
+            for (int x = 0; x < image.width; ++x) {
+                shown += char(image.pixels[size_t(y) * size_t(image.width) + size_t(x)]);
+            }
+        }
+        EXPECT_EQ(test.shown, shown) << "orientation " << test.orientation;
+    }
+}
+
+TEST_F(ThumbnailMakerTest, EveryOrientationWithAndWithoutAPreview) {
+    // A grey main picture, so that a thumbnail made from it instead of the preview shows.
+    const std::string preview = imaging_test::EncodeJpeg(Scene(320, 240));
+    const std::string grey = imaging_test::EncodeJpeg(Scene(640, 480, 1));
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const bool bigEndian = orientation % 2 == 0;
+        const std::string what = "orientation " + std::to_string(orientation);
+
+        imaging_test::JpegOptions options;
+        options.orientation = orientation;
+        options.bigEndianExif = bigEndian;
+        const std::string plain = imaging_test::EncodeJpeg(Scene(800, 600), options);
+        Made decoded = Make(Write("plain.jpg", plain), 150, 150);
+        EXPECT_TRUE(decoded.ok) << what;
+        EXPECT_STREQ("Decoded", SourceName(decoded.source)) << what;
+        EXPECT_TRUE(CloseTo(Reference(plain, orientation, 150), decoded.image))
+            << what << ", no preview";
+
+        ExifBlock exif = MakeExifBlock(bigEndian, orientation, preview);
+        Made fromPreview =
+            Make(Write("preview.jpg", InsertSegment(grey, ExifSegment(exif), true)), 100, 100);
+        EXPECT_TRUE(fromPreview.ok) << what;
+        EXPECT_STREQ("ExifThumbnail", SourceName(fromPreview.source)) << what;
+        EXPECT_TRUE(CloseTo(Reference(preview, orientation, 100), fromPreview.image))
+            << what << ", from the preview";
+    }
+}
+
+// Grey and progressive pictures, small (read in one go with the EXIF block) and large (read
+// again whole, past 128 KB); the box is met at 1/8, 1/4, 1/2 and full scale.
+TEST_F(ThumbnailMakerTest, GreyAndProgressivePicturesAtEveryScale) {
+    const struct {
+        const char* what;
+        int width;
+        int height;
+        int components;
+        bool progressive;
+        int box;
+    } kCases[] = {
+        {"colour at 1/8", 3200, 2400, 3, false, 160},
+        {"grey at 1/8", 1600, 1200, 1, false, 200},
+        {"progressive at 1/4", 1600, 1200, 3, true, 360},
+        {"progressive grey at 1/2", 640, 480, 1, true, 300},
+        {"colour at full scale", 200, 150, 3, false, 120},
+        {"progressive at full scale", 120, 90, 3, true, 120},
+    };
+    for (const auto& test : kCases) {
+        imaging_test::JpegOptions options;
+        options.progressive = test.progressive;
+        std::string jpeg =
+            imaging_test::EncodeJpeg(Scene(test.width, test.height, test.components), options);
+        if (test.width > 3000) {
+            ASSERT_GT(jpeg.size(), CExifReader::kHeadBytes) << test.what << " is small";
+        }
+        Made made = Make(Write("picture.jpg", jpeg), test.box, test.box);
+        EXPECT_TRUE(made.ok) << test.what;
+        EXPECT_STREQ("Decoded", SourceName(made.source)) << test.what;
+        EXPECT_TRUE(CloseTo(Reference(jpeg, 1, test.box), made.image)) << test.what;
+    }
+}
+
+// CMYK as Adobe's applications store it (inverted): no ink but magenta and yellow is red.
+TEST_F(ThumbnailMakerTest, CmykPictureShowsItsColours) {
+    imaging_test::Picture red{64, 48, 4, {}};
+    for (int i = 0; i < 64 * 48; ++i) {
+        red.pixels.insert(red.pixels.end(), {255, 0, 0, 255});
+    }
+    Made made = Make(Write("cmyk.jpg", imaging_test::EncodeJpeg(red)), 32, 32);
+    EXPECT_TRUE(made.ok);
+    EXPECT_STREQ("Decoded", SourceName(made.source));
+    ASSERT_EQ(32u * 24u, made.image.pixels.size());
+    EXPECT_LE(ColourDistance(kRed, made.image.pixels[0]), 4) << Hex(made.image.pixels[0]);
+}
+
+// Pictures cut short or corrupt in their compressed data give the same placeholder as a
+// missing file: libjpeg's grey filling of what it could not read is never shown.
+TEST_F(ThumbnailMakerTest, DamagedPicturesGiveThePlaceholder) {
+    imaging_test::JpegOptions progressive;
+    progressive.progressive = true;
+    const std::string small = imaging_test::EncodeJpeg(Scene(400, 300));
+    const std::string large = imaging_test::EncodeJpeg(Scene(3200, 2400));
+    const std::string layered = imaging_test::EncodeJpeg(Scene(400, 300), progressive);
+    // An end marker in the middle of the scan.
+    std::string marked = large;
+    marked.replace(marked.size() / 2, 2, "\xFF\xD9");
+    const struct {
+        const char* what;
+        std::string bytes;
+    } kCases[] = {
+        {"small, cut short", small.substr(0, small.size() * 3 / 4)},
+        {"large, cut short", large.substr(0, large.size() * 3 / 4)},
+        {"progressive, cut short", layered.substr(0, layered.size() * 3 / 4)},
+        {"end marker inside the scan", marked},
+        {"header only", scratch::JpegHeader(4000, 3000)},
+    };
+    ASSERT_GT(large.size() * 3 / 4, CExifReader::kHeadBytes) << "the large picture is small";
+    Made missing = Make(m_folder / "missing.jpg", 96, 96);
+    ASSERT_STREQ("Placeholder", SourceName(missing.source));
+    for (const auto& test : kCases) {
+        Made made = Make(Write("damaged.jpg", test.bytes), 96, 96);
+        EXPECT_FALSE(made.ok) << test.what;
+        EXPECT_STREQ("Placeholder", SourceName(made.source)) << test.what;
+        EXPECT_TRUE(made.image.pixels == missing.image.pixels)
+            << test.what << ": not the placeholder";
+    }
+}
+
+// The form the tray keeps thumbnails in: a fraction of the pixels' size, given back as the
+// bottom-up rows of a DIB, each padded to 4 bytes, close to what was kept.
+TEST(CompactThumbnailTest, KeepsAThumbnailSmallAndGivesItBackAsADib) {
+    const int width = 150;
+    const int height = 113;
+    imaging_test::Picture scene = Scene(width, height);
+    ThumbnailImage image;
+    image.width = width;
+    image.height = height;
+    for (size_t i = 0; i < scene.pixels.size(); i += 3) {
+        image.pixels.push_back(uint32_t(scene.pixels[i + 2]) << 16 |
+                               uint32_t(scene.pixels[i + 1]) << 8 | scene.pixels[i]);
+    }
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(CompressThumbnail(image, &jpeg));
+    EXPECT_LT(jpeg.size(), image.pixels.size() * 3 / 4) << "not a quarter of the pixels' size";
+
+    std::vector<uint8_t> bits;
+    ASSERT_TRUE(ExpandThumbnail(jpeg, width, height, &bits));
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    ASSERT_EQ(stride * size_t(height), bits.size());
+    ThumbnailImage back;
+    back.width = width;
+    back.height = height;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = &bits[stride * size_t(height - 1 - y)];
+        for (int x = 0; x < width; ++x, row += 3) {
+            back.pixels.push_back(uint32_t(row[2]) << 16 | uint32_t(row[1]) << 8 | row[0]);
+        }
+    }
+    EXPECT_TRUE(CloseTo(image, back));
+
+    EXPECT_FALSE(ExpandThumbnail(jpeg, height, width, &bits)) << "expanded to another size";
+    std::vector<uint8_t> cut(jpeg.begin(), jpeg.begin() + ptrdiff_t(jpeg.size() / 2));
+    EXPECT_FALSE(ExpandThumbnail(cut, width, height, &bits)) << "expanded when cut short";
+    EXPECT_FALSE(CompressThumbnail(ThumbnailImage(), &jpeg)) << "an empty thumbnail compressed";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Pictures and clips the thumbnail engine's tests make as they run: JPEG, PNG, BMP and TIFF
-// through WIC's encoders, EXIF blocks written by hand, AVI clips through AVIFile (uncompressed
-// or MS Video 1, which Wine decodes but cannot encode, so its blocks are written here).
+// through WIC's encoders, EXIF blocks by the test support's writer, AVI clips through AVIFile
+// (uncompressed or MS Video 1, which Wine decodes but cannot encode, so its blocks are written
+// here).
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "tests/support/ExifFiles.h"
 
 namespace thumbnail_test {
 
@@ -40,27 +43,13 @@ std::string Encode(const Picture& picture, Encoding encoding);
 // The colour components a JPEG's frame header declares (1 grey, 3 colour); 0 if none.
 int JpegComponents(const std::string& jpeg);
 
-// A TIFF block as cameras write it into EXIF, with the places where tests damage it.
-struct ExifBlock {
-    std::string tiff;
-    bool bigEndian = false;
-    size_t ifd0 = 0;               // IFD0 (its entry count)
-    size_t ifd1Link = 0;           // IFD0's link to IFD1
-    size_t ifd1 = 0;               // IFD1 (its entry count); 0: none
-    size_t previewOffsetField = 0; // the value of tag 513 in IFD1
-    size_t previewLengthField = 0; // the value of tag 514 in IFD1
-    size_t preview = 0;            // where the preview's bytes start
-};
-
-// IFD0 with Orientation (none when 0), then an IFD1 locating `preview` (none when empty).
-ExifBlock MakeExifBlock(bool bigEndian, int orientation, const std::string& preview);
-// Overwrites a number in the block's byte order.
-void PutU16(ExifBlock* block, size_t offset, uint16_t value);
-void PutU32(ExifBlock* block, size_t offset, uint32_t value);
-// The APP1 segment carrying the block.
-std::string ExifSegment(const ExifBlock& block);
-// `jpeg` with `segment` right after SOI, or after the JFIF segment WIC's encoder writes.
-std::string InsertSegment(const std::string& jpeg, const std::string& segment, bool afterJfif);
+// EXIF blocks come from the test support's writer.
+using scratch::ExifBlock;
+using scratch::ExifSegment;
+using scratch::InsertSegment;
+using scratch::MakeExifBlock;
+using scratch::PutU16;
+using scratch::PutU32;
 
 // Uncompressed clips are stored bottom-up as usual, or top-down (a negative height).
 enum class ClipCodec { Uncompressed, UncompressedTopDown, MsVideo1 };

@@ -456,15 +456,7 @@ TEST_F(TrayTest, AddItemFromAnotherThreadWhileTheUiThreadPumps) {
 
 // The diagnostic count a benchmark polls to know when every thumbnail is made.
 TEST_F(TrayTest, ThumbnailsReadyCountsMadeThumbnailsOfTheCurrentItems) {
-    auto ready = [this] {
-        VARIANT result;
-        ::VariantInit(&result);
-        HRESULT hr =
-            m_host.Call(DISPID_SLIDETRAY_THUMBNAILSREADY, DISPATCH_PROPERTYGET, {}, &result);
-        LONG count = (SUCCEEDED(hr) && V_VT(&result) == VT_I4) ? V_I4(&result) : -1;
-        ::VariantClear(&result);
-        return count;
-    };
+    auto ready = [this] { return m_host.ThumbnailsReady(); };
     LPOLESTR name = const_cast<LPOLESTR>(L"thumbnailsready");
     DISPID dispid = 0;
     EXPECT_EQ(S_OK,

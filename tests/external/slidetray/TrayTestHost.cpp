@@ -2,12 +2,13 @@
 
 #include "external/slidetray/TrayLayout.h"
 #include "tests/support/ScratchFiles.h"
-#include "tests/support/ScratchRegistry.h"
+#include "tests/support/ServerRegistration.h"
 
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 #include <initguid.h>
@@ -19,20 +20,6 @@ namespace tray_test {
 namespace {
 
 const char kHostClass[] = "SlideTrayTestHost";
-
-std::string ClassKeyName() {
-    wchar_t wide[64] = {};
-    char narrow[64] = {};
-    ::StringFromGUID2(CLSID_SlideTray, wide, 64);
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
-    return std::string("Software\\Classes\\CLSID\\") + narrow;
-}
-
-// The registration as found before the run, put back when the process ends.
-struct SavedRegistration {
-    scratch::RegistryKey classKey{HKEY_LOCAL_MACHINE, ClassKeyName()};
-    scratch::RegistryKey serverKey{HKEY_LOCAL_MACHINE, ClassKeyName() + "\\InprocServer32"};
-};
 
 std::wstring Wide(const std::string& text) {
     std::wstring wide(text.size(), L'\0');
@@ -62,38 +49,24 @@ std::string TrayDllPath() {
 }
 
 bool RegisterTray(std::string* error) {
-    static std::unique_ptr<SavedRegistration> saved;
-    static bool registered = false;
-    if (registered) {
+    // Registered once for the whole run; the registration found before is put back at exit.
+    static std::unique_ptr<scratch::ServerRegistration> registration;
+    if (registration && SUCCEEDED(registration->Result())) {
         return true;
     }
-    if (!saved) {
-        saved = std::make_unique<SavedRegistration>();
-    }
-    if (!saved->classKey.IsReady() || !saved->serverKey.IsReady()) {
-        *error = "cannot set the class's registry keys aside";
+    registration.reset();
+    registration = std::make_unique<scratch::ServerRegistration>(CLSID_SlideTray, TrayDllPath());
+    if (FAILED(registration->Result())) {
+        char code[16];
+        snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(registration->Result()));
+        *error = "registering " + TrayDllPath() + " failed: " + code;
         return false;
     }
-    HMODULE module = ::LoadLibraryA(TrayDllPath().c_str());
-    if (!module) {
-        *error =
-            "LoadLibrary(" + TrayDllPath() + ") failed with " + std::to_string(::GetLastError());
-        return false;
-    }
-    auto registerServer =
-        reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(::GetProcAddress(module, "DllRegisterServer"));
-    HRESULT hr = registerServer ? registerServer() : E_NOINTERFACE;
-    ::FreeLibrary(module);
-    if (FAILED(hr)) {
-        *error = "DllRegisterServer failed: " + std::to_string(hr);
-        return false;
-    }
-    registered = true;
     return true;
 }
 
 std::string RegisteredServerPath(std::string* threadingModel) {
-    std::string key = ClassKeyName() + "\\InprocServer32";
+    std::string key = scratch::ClassKeyName(CLSID_SlideTray) + "\\InprocServer32";
     char value[MAX_PATH + 1] = {};
     DWORD size = MAX_PATH;
     if (::RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value,
@@ -468,6 +441,15 @@ LONG TrayHost::ClearItems() const {
     ::VariantInit(&result);
     HRESULT hr = Call(DISPID_SLIDETRAY_CLEARITEMS, DISPATCH_METHOD,
                       {ShortVariant(0), ShortVariant(0)}, &result);
+    LONG value = SUCCEEDED(hr) && V_VT(&result) == VT_I4 ? V_I4(&result) : -1;
+    ::VariantClear(&result);
+    return value;
+}
+
+LONG TrayHost::ThumbnailsReady() const {
+    VARIANT result;
+    ::VariantInit(&result);
+    HRESULT hr = Call(DISPID_SLIDETRAY_THUMBNAILSREADY, DISPATCH_PROPERTYGET, {}, &result);
     LONG value = SUCCEEDED(hr) && V_VT(&result) == VT_I4 ? V_I4(&result) : -1;
     ::VariantClear(&result);
     return value;

@@ -135,6 +135,8 @@ public:
     std::string ItemPath(LONG index) const;
     std::string ItemLabel(LONG index) const;
     LONG ClearItems() const;
+    // The diagnostic count of made thumbnails; -1 when it cannot be read.
+    LONG ThumbnailsReady() const;
     // GetSelectedFiles' value as it came.
     LONG_PTR SelectedFiles() const;
     void SetRedraw(bool redraw) const;
