@@ -51,7 +51,7 @@ int ResultOfError(int code) {
 // Ink amounts to BGR, without a colour profile: what a viewer without colour management
 // shows. Adobe's applications store CMYK inverted (0 is full ink) and mark it with their
 // APP14 segment.
-void CmykToBgr(const JSAMPLE* cmyk, BYTE* bgr, JDIMENSION width, bool inverted) {
+void CmykToBgr(const JSAMPLE* cmyk, uint8_t* bgr, JDIMENSION width, bool inverted) {
     for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
         unsigned c = cmyk[0];
         unsigned m = cmyk[1];
@@ -63,15 +63,15 @@ void CmykToBgr(const JSAMPLE* cmyk, BYTE* bgr, JDIMENSION width, bool inverted) 
             y = 255 - y;
             k = 255 - k;
         }
-        bgr[0] = static_cast<BYTE>((y * k + 127) / 255);
-        bgr[1] = static_cast<BYTE>((m * k + 127) / 255);
-        bgr[2] = static_cast<BYTE>((c * k + 127) / 255);
+        bgr[0] = static_cast<uint8_t>((y * k + 127) / 255);
+        bgr[1] = static_cast<uint8_t>((m * k + 127) / 255);
+        bgr[2] = static_cast<uint8_t>((c * k + 127) / 255);
     }
 }
 
 } // namespace
 
-CJpegReader::CJpegReader(const BYTE* data, size_t size) : m_data(data), m_size(size) {
+CJpegReader::CJpegReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {
     m_jpeg.err = jpeg_std_error(&m_error.base);
     m_error.base.error_exit = OnError;
     m_error.base.emit_message = OnMessage;
@@ -128,8 +128,8 @@ int CJpegReader::ReadInfo(IMGFILEINFO* info) {
     ReadHeader();
     IMGFILEINFO read{};
     read.format = FormatCode();
-    read.width = static_cast<LONG>(m_jpeg.image_width);
-    read.height = static_cast<LONG>(m_jpeg.image_height);
+    read.width = static_cast<int32_t>(m_jpeg.image_width);
+    read.height = static_cast<int32_t>(m_jpeg.image_height);
     read.bitsPerPixel = m_jpeg.num_components * BITS_IN_JSAMPLE;
     read.orientation = Orientation();
     *info = read;
@@ -152,10 +152,10 @@ int CJpegReader::Load(const JpegDecodeOptions& options, int bitsPerPixel, IMGBIT
     m_jpeg.do_fancy_upsampling = options.fast ? FALSE : TRUE;
     jpeg_calc_output_dimensions(&m_jpeg);
 
-    LONG width = static_cast<LONG>(m_jpeg.output_width);
-    LONG height = static_cast<LONG>(m_jpeg.output_height);
-    LONG depth = m_jpeg.out_color_space == JCS_GRAYSCALE ? 8 : 24;
-    LONG bytesPerLine = 0;
+    int32_t width = static_cast<int32_t>(m_jpeg.output_width);
+    int32_t height = static_cast<int32_t>(m_jpeg.output_height);
+    int32_t depth = m_jpeg.out_color_space == JCS_GRAYSCALE ? 8 : 24;
+    int32_t bytesPerLine = 0;
     size_t bytes = 0;
     if (!PixelLayout(width, height, depth, &bytesPerLine, &bytes)) {
         return kTooLarge;
@@ -180,7 +180,7 @@ int CJpegReader::Load(const JpegDecodeOptions& options, int bitsPerPixel, IMGBIT
     return kOk;
 }
 
-LONG CJpegReader::FormatCode() const {
+int32_t CJpegReader::FormatCode() const {
     if (m_jpeg.num_components == 1) {
         return IMG_FORMAT_JPEG_GRAY;
     }
@@ -224,7 +224,7 @@ int CJpegReader::ChooseOutput(int bitsPerPixel) {
     return bitsPerPixel == 8 ? kUnsupported : kOk;
 }
 
-void CJpegReader::DecodeRows(LONG bytesPerLine) {
+void CJpegReader::DecodeRows(int32_t bytesPerLine) {
     const JDIMENSION width = m_jpeg.output_width;
     const size_t used =
         static_cast<size_t>(width) * (m_jpeg.out_color_space == JCS_GRAYSCALE ? 1 : 3);
@@ -235,7 +235,7 @@ void CJpegReader::DecodeRows(LONG bytesPerLine) {
                                            width * 4, 1);
     }
     while (m_jpeg.output_scanline < m_jpeg.output_height) {
-        BYTE* row = m_pixels + static_cast<size_t>(m_jpeg.output_scanline) * bytesPerLine;
+        uint8_t* row = m_pixels + static_cast<size_t>(m_jpeg.output_scanline) * bytesPerLine;
         JSAMPROW target = m_cmykRows ? cmyk[0] : row;
         if (jpeg_read_scanlines(&m_jpeg, &target, 1) != 1) {
             // Only a suspending data source returns no row, and memory never suspends.

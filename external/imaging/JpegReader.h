@@ -10,23 +10,28 @@
 // picture with gray and carry on.
 #pragma once
 
-#include <windows.h>
-
 #include <csetjmp>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 #include <jpeglib.h>
 
-#include "DecoderOptions.h"
-#include "ImagingLibrary.h"
+#include "ImagingRecords.h"
 
 namespace imaging {
+
+// How the JPEG decoder works, as IMG_OPTION_JPEG_DECODE sets it (see DecoderOptions.h).
+struct JpegDecodeOptions {
+    // Value 1 of the option's first value: the faster, less exact inverse DCT and plain
+    // chroma upsampling. 0, the default, decodes as exactly as the library can.
+    bool fast = false;
+};
 
 // Each reader serves one ReadInfo or one Load.
 class CJpegReader {
 public:
-    CJpegReader(const BYTE* data, size_t size);
+    CJpegReader(const uint8_t* data, size_t size);
     ~CJpegReader();
     CJpegReader(const CJpegReader&) = delete;
     CJpegReader& operator=(const CJpegReader&) = delete;
@@ -50,21 +55,21 @@ private:
     static void OnOutput(j_common_ptr common);
 
     void ReadHeader();
-    LONG FormatCode() const;
+    int32_t FormatCode() const;
     int Orientation() const;
     // Picks libjpeg's output colour space for the asked depth: kOk, or kUnsupported when
     // the picture cannot come at that depth or in colour at all.
     int ChooseOutput(int bitsPerPixel);
-    void DecodeRows(LONG bytesPerLine);
+    void DecodeRows(int32_t bytesPerLine);
 
-    const BYTE* m_data;
+    const uint8_t* m_data;
     size_t m_size;
     ErrorManager m_error{};
     jpeg_decompress_struct m_jpeg{};
     // CMYK and YCCK come out of libjpeg as CMYK; the reader turns each row into BGR.
     bool m_cmykRows = false;
     // The decoded picture until the record takes it over.
-    BYTE* m_pixels = nullptr;
+    uint8_t* m_pixels = nullptr;
 };
 
 } // namespace imaging
