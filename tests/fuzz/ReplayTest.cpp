@@ -1,0 +1,49 @@
+// Every input the fuzzers kept under tests/data/fuzz/<target>/ (each once crashed a reader or
+// made it answer wrongly) through the same readers and checks, compiled for the target.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/fuzz/FuzzTargets.h"
+#include "tests/support/ScratchFiles.h"
+
+namespace {
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(data.cFileName);
+        }
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    return names;
+}
+
+TEST(FuzzReplayTest, SavedInputsAreReadWithoutWrongAnswers) {
+    const std::string root = std::string(FOTOLOFT_SOURCE_DIR) + "\\tests\\data\\fuzz";
+    ASSERT_TRUE(scratch::DirectoryExists(root)) << root;
+    size_t replayed = 0;
+    for (size_t i = 0; i < fuzz_target::kTargetCount; ++i) {
+        const fuzz_target::Target& target = fuzz_target::kTargets[i];
+        std::string folder = root + "\\" + target.name;
+        for (const std::string& name : FilesIn(folder)) {
+            std::string bytes = scratch::ReadBytes(folder + "\\" + name);
+            const char* wrong =
+                target.run(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+            EXPECT_EQ(wrong, nullptr) << target.name << "/" << name << ": " << wrong;
+            ++replayed;
+        }
+    }
+    EXPECT_GT(replayed, 0u) << "no saved inputs under " << root;
+}
+
+} // namespace
