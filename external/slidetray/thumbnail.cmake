@@ -1,6 +1,8 @@
-# The tray's thumbnail engine (EXIF reading, picture and clip decoding, scaling), a library of
-# its own so that its tests need not load the component. Included by this folder's CMakeLists.
+# The tray's thumbnail engine (EXIF reading, the clip structure check, picture and clip
+# decoding, scaling), a library of its own so that its tests need not load the component.
+# Included by this folder's CMakeLists.
 add_library(slidetray_engine STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/AviStructure.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ExifReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ThumbnailMaker.cpp)
 target_include_directories(slidetray_engine PUBLIC ${CMAKE_SOURCE_DIR})

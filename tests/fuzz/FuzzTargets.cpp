@@ -10,6 +10,7 @@
 #include "external/imaging/JpegReader.h"
 #include "external/imaging/PictureMemory.h"
 #include "external/kestrel/JpegSize.h"
+#include "external/slidetray/AviStructure.h"
 #include "external/slidetray/ExifReader.h"
 
 namespace fuzz_target {
@@ -92,6 +93,15 @@ const char* ExifReader(const uint8_t* data, size_t size) {
         return "preview does not start with SOI";
     }
     return nullptr;
+}
+
+const char* AviStructure(const uint8_t* data, size_t size) {
+    if (!CheckAviStructure(data, size)) {
+        return nullptr;
+    }
+    return size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "AVI ", 4) == 0
+               ? nullptr
+               : "a clip passed without its RIFF form";
 }
 
 const char* JpegSize(const uint8_t* data, size_t size) {
@@ -226,8 +236,10 @@ const char* BmpWriter(const uint8_t* data, size_t size) {
 }
 
 const Target kTargets[] = {
-    {"exif_reader", ExifReader}, {"jpeg_size", JpegSize},   {"exif_orientation", ExifOrientation},
-    {"jpeg_reader", JpegReader}, {"bmp_reader", BmpReader}, {"bmp_writer", BmpWriter},
+    {"exif_reader", ExifReader}, {"avi_structure", AviStructure},
+    {"jpeg_size", JpegSize},     {"exif_orientation", ExifOrientation},
+    {"jpeg_reader", JpegReader}, {"bmp_reader", BmpReader},
+    {"bmp_writer", BmpWriter},
 };
 const size_t kTargetCount = sizeof(kTargets) / sizeof(kTargets[0]);
 

@@ -12,6 +12,8 @@ namespace fuzz_target {
 
 // The tray's EXIF reader: orientation and preview location of a JPEG's first bytes.
 const char* ExifReader(const uint8_t* data, size_t size);
+// The tray's check of a clip's RIFF structure before AVIFile opens it.
+const char* AviStructure(const uint8_t* data, size_t size);
 // The camera driver's reading of a still's picture size.
 const char* JpegSize(const uint8_t* data, size_t size);
 // The imaging library's EXIF orientation of an APP1 payload.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "external/slidetray/ThumbnailMaker.h"
 #include "tests/fuzz/FuzzTargets.h"
 #include "tests/support/ScratchFiles.h"
 
@@ -28,8 +29,10 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return names;
 }
 
+const std::string kRoot = std::string(FOTOLOFT_SOURCE_DIR) + "\\tests\\data\\fuzz";
+
 TEST(FuzzReplayTest, SavedInputsAreReadWithoutWrongAnswers) {
-    const std::string root = std::string(FOTOLOFT_SOURCE_DIR) + "\\tests\\data\\fuzz";
+    const std::string& root = kRoot;
     ASSERT_TRUE(scratch::DirectoryExists(root)) << root;
     size_t replayed = 0;
     for (size_t i = 0; i < fuzz_target::kTargetCount; ++i) {
@@ -44,6 +47,20 @@ TEST(FuzzReplayTest, SavedInputsAreReadWithoutWrongAnswers) {
         }
     }
     EXPECT_GT(replayed, 0u) << "no saved inputs under " << root;
+}
+
+// The clips that took the tray down (in AVIFile or past a frame's end) give placeholders.
+TEST(FuzzReplayTest, SavedClipsGivePlaceholders) {
+    const std::string folder = kRoot + "\\avi_structure";
+    std::vector<std::string> names = FilesIn(folder);
+    EXPECT_FALSE(names.empty()) << folder;
+    for (const std::string& name : names) {
+        ThumbnailImage image;
+        ThumbnailSource source = ThumbnailSource::VideoFrame;
+        EXPECT_FALSE(MakeThumbnail((folder + "\\" + name).c_str(), 96, 72, &image, &source))
+            << name;
+        EXPECT_EQ(source, ThumbnailSource::Placeholder) << name;
+    }
 }
 
 } // namespace

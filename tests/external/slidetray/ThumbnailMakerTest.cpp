@@ -365,6 +365,15 @@ TEST_F(ThumbnailMakerTest, UnreadableFilesGivePlaceholders) {
     std::string clipPath = m_folder / "whole.avi";
     ASSERT_TRUE(WriteClip(clipPath, Solid(160, 120, kGreen), 30, ClipCodec::Uncompressed));
     std::string clip = scratch::ReadBytes(clipPath);
+    // Found by bench_fuzz: a format claiming more rows than the stored frames hold (read past
+    // the frame), and bytes inserted into the movie data, which shift every chunk after them
+    // (Wine's AVIFile then reads outside its memory while opening the clip).
+    std::string tallFormat = clip;
+    size_t format = tallFormat.find("strf");
+    ASSERT_NE(format, std::string::npos);
+    tallFormat.replace(format + 16, 4, std::string("\xFF\xFF\x00\x00", 4));
+    std::string shifted = clip;
+    shifted.insert(clip.find("movi") + 4 + 8 + 700, 236, '\0');
     const struct {
         const char* name;
         std::string bytes;
@@ -380,6 +389,8 @@ TEST_F(ThumbnailMakerTest, UnreadableFilesGivePlaceholders) {
         {"empty.avi", "", true},
         {"header-only.avi", clip.substr(0, 24), true},
         {"jpeg.avi", jpeg, true},
+        {"tall-format.avi", tallFormat, true},
+        {"shifted-chunks.avi", shifted, true},
     };
     for (const auto& test : kCases) {
         std::string path = m_folder / test.name;
