@@ -7,6 +7,8 @@ namespace {
 
 // Beyond this many chunks a clip is not a camera's; the bound keeps a hostile file cheap.
 const uint64_t kMaxChunks = 1u << 20;
+// Wine 8's AVIFile takes lengths for signed: a larger one reads outside its memory.
+const uint32_t kMaxChunkBytes = 0x7FFFFFFF;
 const uint32_t kMainHeaderBytes = 56;
 const uint32_t kStreamHeaderBytes = 48;
 // The header list holds the streams' lists, and they may hold lists of their own.
@@ -60,7 +62,7 @@ bool CAviStructure::ChunkAt(uint64_t offset, uint32_t* id, uint32_t* size) {
     --m_chunksLeft;
     *id = ReadU32(header);
     *size = ReadU32(header + 4);
-    return true;
+    return *size <= kMaxChunkBytes;
 }
 
 // "##xx" (a stream's data) or "ix##" (a stream's index of the OpenDML extension): a stream
@@ -80,7 +82,8 @@ bool CAviStructure::Check(const Reader& read, uint64_t fileSize) {
     m_chunksLeft = kMaxChunks;
     uint8_t form[12];
     if (fileSize < sizeof(form) || !m_read(0, form, sizeof(form)) ||
-        ReadU32(form) != FourCc("RIFF") || ReadU32(form + 8) != FourCc("AVI ")) {
+        ReadU32(form) != FourCc("RIFF") || ReadU32(form + 8) != FourCc("AVI ") ||
+        ReadU32(form + 4) > kMaxChunkBytes) {
         return false;
     }
     // A form longer than the file is a clip cut short: its chunks end at the file's end.

@@ -44,6 +44,8 @@ TEST(AviStructureTest, TellsSoundClipsFromBrokenOnes) {
         noStreamList.replace(clip.find("strl"), 4, "strx");
         std::string framesAfterMovie = clip; // the movie list ends before the frames do
         framesAfterMovie.insert(index, clip.substr(movie + 12, 64));
+        std::string negativeLength = clip; // the first frame's length, read as signed
+        negativeLength.replace(movie + 8, 4, std::string("\xFF\xFF\xFF\xFF", 4));
         const std::pair<const char*, std::string> broken[] = {
             {"cut before the movie data", clip.substr(0, movie - 8)},
             {"movie chunk of a stream not there", unknownStream},
@@ -52,6 +54,7 @@ TEST(AviStructureTest, TellsSoundClipsFromBrokenOnes) {
             {"header list longer than the form", longHeader},
             {"a counted stream without its list", noStreamList},
             {"frame bytes where a chunk should start", framesAfterMovie},
+            {"a length past 2 GB", negativeLength.substr(0, movie + 100)},
             {"no RIFF form", "RIFX" + clip.substr(4)},
         };
         for (const auto& test : broken) {
