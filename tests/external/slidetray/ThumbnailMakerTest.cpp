@@ -367,7 +367,8 @@ TEST_F(ThumbnailMakerTest, UnreadableFilesGivePlaceholders) {
     std::string clip = scratch::ReadBytes(clipPath);
     // Found by bench_fuzz: a format claiming more rows than the stored frames hold (read past
     // the frame), and bytes inserted into the movie data, which shift every chunk after them
-    // (Wine's AVIFile then reads outside its memory while opening the clip).
+    // (clips like that made Wine's AVIFile read outside its memory while opening them; the
+    // ones found are under tests/data/fuzz/avi_structure).
     std::string tallFormat = clip;
     size_t format = tallFormat.find("strf");
     ASSERT_NE(format, std::string::npos);
