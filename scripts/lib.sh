@@ -35,6 +35,11 @@ FOTOLOFT_PACKAGES=(
 # shellcheck disable=SC2034
 FOTOLOFT_DEMO_CAMERA_PACKAGES=(imagemagick ffmpeg libimage-exiftool-perl)
 
+# What scripts/fuzz needs on top: Debian's clang with its libFuzzer and sanitizer runtimes,
+# and libjpeg-turbo for the build machine (the imaging library's JPEG reader links it).
+# shellcheck disable=SC2034
+FOTOLOFT_FUZZ_PACKAGES=(clang libclang-rt-dev libjpeg62-turbo-dev)
+
 fotoloft_root() {
     printf '%s\n' "$FOTOLOFT_ROOT"
 }
@@ -220,8 +225,12 @@ fotoloft_run_unlock() {
 
 # Builds libjpeg-turbo when it is missing or stale (the imaging library links it, and CMake
 # refuses to configure without it), configures when needed, then builds everything (program,
-# DLLs, tests, tools).
+# DLLs, tests, tools), or only the named CMake targets and what they need.
 fotoloft_build() {
+    local targets=() target
+    for target in "$@"; do
+        targets+=(--target "$target")
+    done
     local build="$FOTOLOFT_ROOT/build"
     "$FOTOLOFT_ROOT/scripts/build-libjpeg-turbo" \
         || fotoloft_die "building libjpeg-turbo failed (see above)" || return 1
@@ -234,7 +243,7 @@ fotoloft_build() {
             || fotoloft_die "cmake configure failed (see above)" || return 1
     fi
     fotoloft_log "building"
-    cmake --build "$build" >&2 || fotoloft_die "build failed (see above)" || return 1
+    cmake --build "$build" "${targets[@]}" >&2 || fotoloft_die "build failed (see above)" || return 1
 }
 
 # Registers the hosted components (thumbnail tray, album list) and the shell program built in

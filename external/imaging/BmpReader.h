@@ -3,17 +3,16 @@
 // colour table holds only grays comes as 8-bit gray, any other as 24-bit BGR.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
+#include <cstdint>
 
-#include "ImagingLibrary.h"
+#include "ImagingRecords.h"
 
 namespace imaging {
 
 class CBmpReader {
 public:
-    CBmpReader(const BYTE* data, size_t size);
+    CBmpReader(const uint8_t* data, size_t size);
 
     // Reads the headers only and fills `info` on success.
     int ReadInfo(IMGFILEINFO* info);
@@ -25,18 +24,18 @@ private:
     // Checks the headers and that the file holds every pixel row they promise.
     int ParseHeaders();
     bool IsGray() const;
-    void ConvertRow(const BYTE* source, BYTE* target, int depth) const;
+    void ConvertRow(const uint8_t* source, uint8_t* target, int depth) const;
 
-    const BYTE* m_data;
+    const uint8_t* m_data;
     size_t m_size;
-    LONG m_width = 0;
-    LONG m_height = 0; // rows, positive
+    int32_t m_width = 0;
+    int32_t m_height = 0; // rows, positive
     bool m_topDown = false;
     int m_bitCount = 0;
-    const BYTE* m_colours = nullptr; // 4 bytes each (blue, green, red, unused)
+    const uint8_t* m_colours = nullptr; // 4 bytes each (blue, green, red, unused)
     unsigned m_colourCount = 0;
-    const BYTE* m_rows = nullptr; // the first row in the file
-    size_t m_stride = 0;          // bytes from one row in the file to the next
+    const uint8_t* m_rows = nullptr; // the first row in the file
+    size_t m_stride = 0;             // bytes from one row in the file to the next
 };
 
 } // namespace imaging

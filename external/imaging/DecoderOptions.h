@@ -5,14 +5,9 @@
 
 #include <windows.h>
 
-namespace imaging {
+#include "JpegReader.h"
 
-// How the JPEG decoder works, as IMG_OPTION_JPEG_DECODE sets it.
-struct JpegDecodeOptions {
-    // Value 1 of the option's first value: the faster, less exact inverse DCT and plain
-    // chroma upsampling. 0, the default, decodes as exactly as the library can.
-    bool fast = false;
-};
+namespace imaging {
 
 class CDecoderOptions {
 public:

@@ -12,7 +12,7 @@ constexpr unsigned kTypeShort = 3;
 
 // TIFF numbers in the byte order the structure declares.
 struct TiffReader {
-    const BYTE* tiff;
+    const uint8_t* tiff;
     size_t size;
     bool bigEndian;
 
@@ -37,7 +37,7 @@ struct TiffReader {
 
 } // namespace
 
-int ExifOrientation(const BYTE* payload, size_t size) {
+int ExifOrientation(const uint8_t* payload, size_t size) {
     if (size < kTiffStart + 8 || std::memcmp(payload, "Exif\0\0", kTiffStart) != 0) {
         return 0;
     }

@@ -10,39 +10,7 @@
 
 #include <windows.h>
 
-// File-information record: filled by the file-information entry.
-struct IMGFILEINFO {
-    LONG format;        // one of the IMG_FORMAT_ codes; always the first field
-    LONG width;         // pixels
-    LONG height;        // pixels
-    LONG bitsPerPixel;  // as stored in the file
-    LONG orientation;   // EXIF orientation 1-8 of a JPEG, 0 when it has none
-    LONG reserved[11];
-};
-
-// Bitmap record: filled by the load entry, released by the free entry.
-struct IMGBITMAP {
-    LONG width;         // pixels
-    LONG height;        // pixels
-    LONG bitsPerPixel;  // 24 (BGR) or 8 (gray)
-    LONG bytesPerLine;  // with padding
-    BYTE* bits;         // top-down rows, the library's memory; null once released
-    LONG reserved[8];
-};
-
-// Format codes the file-information entry reports.
-enum ImgFormat : LONG {
-    IMG_FORMAT_UNKNOWN = 0,
-    IMG_FORMAT_BMP = 6,                // Windows bitmap: also the only format the save entry writes
-    IMG_FORMAT_JPEG = 80,              // JPEG, baseline colour
-    IMG_FORMAT_JPEG_PROGRESSIVE = 81,  // JPEG, progressive colour
-    IMG_FORMAT_JPEG_GRAY = 82,         // JPEG, one gray component (baseline or progressive)
-    IMG_FORMAT_JPEG_OTHER = 83,        // JPEG with other components (CMYK, YCCK), read as colour
-};
-
-// The JPEG decoder's option that a program sets before loading a JPEG; values 0, 0 are the
-// defaults (accurate decoding, the picture as stored).
-constexpr int IMG_OPTION_JPEG_DECODE = 80;
+#include "ImagingRecords.h"
 
 // Ordinals and their entries. Every entry returns 1 on success; anything else is failure.
 constexpr WORD IMG_ORDINAL_FILE_INFO = 100;   // LTFIL80N

@@ -2,33 +2,17 @@
 
 #include <climits>
 #include <cstring>
-#include <new>
 
 #include <jerror.h>
 
 #include "ExifOrientation.h"
 #include "ImagingResult.h"
 #include "PictureMemory.h"
+#include "external/jpegsupport/CmykRows.h"
 
 namespace imaging {
 
 namespace {
-
-// Warnings after which the picture is not what the file meant.
-bool IsDamage(int code) {
-    switch (code) {
-    case JWRN_JPEG_EOF:
-    case JWRN_HIT_MARKER:
-    case JWRN_HUFF_BAD_CODE:
-    case JWRN_ARITH_BAD_CODE:
-    case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
-        return true;
-    default:
-        return false;
-    }
-}
 
 int ResultOfError(int code) {
     switch (code) {
@@ -45,38 +29,15 @@ int ResultOfError(int code) {
     case JERR_ARITH_NOTIMPL:
         return kUnsupported;
     default:
+        // Damage warnings too.
         return kDamaged;
-    }
-}
-
-// Ink amounts to BGR, without a colour profile: what a viewer without colour management
-// shows. Adobe's applications store CMYK inverted (0 is full ink) and mark it with their
-// APP14 segment.
-void CmykToBgr(const JSAMPLE* cmyk, BYTE* bgr, JDIMENSION width, bool inverted) {
-    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
-        unsigned c = cmyk[0];
-        unsigned m = cmyk[1];
-        unsigned y = cmyk[2];
-        unsigned k = cmyk[3];
-        if (!inverted) {
-            c = 255 - c;
-            m = 255 - m;
-            y = 255 - y;
-            k = 255 - k;
-        }
-        bgr[0] = static_cast<BYTE>((y * k + 127) / 255);
-        bgr[1] = static_cast<BYTE>((m * k + 127) / 255);
-        bgr[2] = static_cast<BYTE>((c * k + 127) / 255);
     }
 }
 
 } // namespace
 
-CJpegReader::CJpegReader(const BYTE* data, size_t size) : m_data(data), m_size(size) {
-    m_jpeg.err = jpeg_std_error(&m_error.base);
-    m_error.base.error_exit = OnError;
-    m_error.base.emit_message = OnMessage;
-    m_error.base.output_message = OnOutput;
+CJpegReader::CJpegReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {
+    m_jpeg.err = m_trap.Install();
 }
 
 CJpegReader::~CJpegReader() {
@@ -88,26 +49,9 @@ CJpegReader::~CJpegReader() {
     }
 }
 
-void CJpegReader::OnError(j_common_ptr common) {
-    ErrorManager* error = reinterpret_cast<ErrorManager*>(common->err);
-    error->result = ResultOfError(error->base.msg_code);
-    longjmp(error->jump, 1);
+int CJpegReader::TrappedResult() const {
+    return ResultOfError(m_trap.code);
 }
-
-void CJpegReader::OnMessage(j_common_ptr common, int level) {
-    ErrorManager* error = reinterpret_cast<ErrorManager*>(common->err);
-    if (level >= 0) {
-        return; // trace messages
-    }
-    if (IsDamage(error->base.msg_code)) {
-        error->result = kDamaged;
-        longjmp(error->jump, 1);
-    }
-    ++error->base.num_warnings;
-}
-
-// A DLL has nowhere to print libjpeg's messages; the result code says what went wrong.
-void CJpegReader::OnOutput(j_common_ptr) {}
 
 void CJpegReader::ReadHeader() {
     jpeg_create_decompress(&m_jpeg);
@@ -124,14 +68,14 @@ int CJpegReader::ReadInfo(IMGFILEINFO* info) {
     if (m_size > ULONG_MAX) {
         return kTooLarge;
     }
-    if (setjmp(m_error.jump) != 0) {
-        return m_error.result;
+    if (setjmp(m_trap.jump) != 0) {
+        return TrappedResult();
     }
     ReadHeader();
     IMGFILEINFO read{};
     read.format = FormatCode();
-    read.width = static_cast<LONG>(m_jpeg.image_width);
-    read.height = static_cast<LONG>(m_jpeg.image_height);
+    read.width = static_cast<int32_t>(m_jpeg.image_width);
+    read.height = static_cast<int32_t>(m_jpeg.image_height);
     read.bitsPerPixel = m_jpeg.num_components * BITS_IN_JSAMPLE;
     read.orientation = Orientation();
     *info = read;
@@ -142,12 +86,12 @@ int CJpegReader::Load(const JpegDecodeOptions& options, int bitsPerPixel, IMGBIT
     if (m_size > ULONG_MAX) {
         return kTooLarge;
     }
-    if (setjmp(m_error.jump) != 0) {
+    if (setjmp(m_trap.jump) != 0) {
         // The lower band's thread may still be writing into the pixels: it ends first.
         FinishLowerBand();
-        return m_error.result;
+        return TrappedResult();
     }
-    LONG bytesPerLine = 0;
+    int32_t bytesPerLine = 0;
     size_t bytes = 0;
     int started = StartDecoding(options, bitsPerPixel, &bytesPerLine, &bytes);
     if (started != kOk) {
@@ -172,8 +116,8 @@ int CJpegReader::Load(const JpegDecodeOptions& options, int bitsPerPixel, IMGBIT
     }
 
     IMGBITMAP loaded{};
-    loaded.width = static_cast<LONG>(m_jpeg.output_width);
-    loaded.height = static_cast<LONG>(m_jpeg.output_height);
+    loaded.width = static_cast<int32_t>(m_jpeg.output_width);
+    loaded.height = static_cast<int32_t>(m_jpeg.output_height);
     loaded.bitsPerPixel = m_jpeg.out_color_space == JCS_GRAYSCALE ? 8 : 24;
     loaded.bytesPerLine = bytesPerLine;
     loaded.bits = m_pixels;
@@ -183,7 +127,7 @@ int CJpegReader::Load(const JpegDecodeOptions& options, int bitsPerPixel, IMGBIT
 }
 
 int CJpegReader::StartDecoding(const JpegDecodeOptions& options, int bitsPerPixel,
-                               LONG* bytesPerLine, size_t* bytes) {
+                               int32_t* bytesPerLine, size_t* bytes) {
     ReadHeader();
     int chosen = ChooseOutput(bitsPerPixel);
     if (chosen != kOk) {
@@ -192,9 +136,9 @@ int CJpegReader::StartDecoding(const JpegDecodeOptions& options, int bitsPerPixe
     m_jpeg.dct_method = options.fast ? JDCT_IFAST : JDCT_ISLOW;
     m_jpeg.do_fancy_upsampling = options.fast ? FALSE : TRUE;
     jpeg_calc_output_dimensions(&m_jpeg);
-    const LONG depth = m_jpeg.out_color_space == JCS_GRAYSCALE ? 8 : 24;
-    if (!PixelLayout(static_cast<LONG>(m_jpeg.output_width),
-                     static_cast<LONG>(m_jpeg.output_height), depth, bytesPerLine, bytes)) {
+    const int32_t depth = m_jpeg.out_color_space == JCS_GRAYSCALE ? 8 : 24;
+    if (!PixelLayout(static_cast<int32_t>(m_jpeg.output_width),
+                     static_cast<int32_t>(m_jpeg.output_height), depth, bytesPerLine, bytes)) {
         return kTooLarge;
     }
     jpeg_start_decompress(&m_jpeg);
@@ -202,17 +146,20 @@ int CJpegReader::StartDecoding(const JpegDecodeOptions& options, int bitsPerPixe
 }
 
 int CJpegReader::LoadLowerBand(const JpegDecodeOptions& options, int bitsPerPixel,
-                               JDIMENSION firstRow, BYTE* pixels, LONG bytesPerLine) {
-    if (setjmp(m_error.jump) != 0) {
-        return m_error.result;
+                               JDIMENSION firstRow, uint8_t* pixels, int32_t bytesPerLine) {
+    if (m_size > ULONG_MAX) {
+        return kTooLarge;
     }
-    LONG fullLine = 0;
+    if (setjmp(m_trap.jump) != 0) {
+        return TrappedResult();
+    }
+    int32_t fullLine = 0;
     size_t bytes = 0;
     int started = StartDecoding(options, bitsPerPixel, &fullLine, &bytes);
     if (started != kOk) {
         return started;
     }
-    if (fullLine != bytesPerLine) {
+    if (fullLine != bytesPerLine || firstRow >= m_jpeg.output_height) {
         return kBadArgument;
     }
     // Only the entropy-coded data of the rows above is read, not turned into pixels.
@@ -225,12 +172,8 @@ int CJpegReader::LoadLowerBand(const JpegDecodeOptions& options, int bitsPerPixe
 JDIMENSION CJpegReader::BandSplit() const {
     const JDIMENSION height = m_jpeg.output_height;
     if (m_cmykRows ||
-        static_cast<unsigned long long>(m_jpeg.output_width) * height < kSplitPixels) {
-        return height;
-    }
-    SYSTEM_INFO system;
-    GetNativeSystemInfo(&system);
-    if (system.dwNumberOfProcessors < 2) {
+        static_cast<unsigned long long>(m_jpeg.output_width) * height < kSplitPixels ||
+        std::thread::hardware_concurrency() < 2) {
         return height;
     }
     // The lower band's decoder first reads the upper band's compressed data without making
@@ -245,68 +188,36 @@ JDIMENSION CJpegReader::BandSplit() const {
     return split == 0 ? height : split;
 }
 
-namespace {
-
-struct LowerBand {
-    const BYTE* data;
-    size_t size;
-    JpegDecodeOptions options;
-    int bitsPerPixel;
-    JDIMENSION firstRow;
-    BYTE* pixels;
-    LONG bytesPerLine;
-    int result;
-};
-
-DWORD WINAPI DecodeLowerBand(void* parameter) {
-    LowerBand* band = static_cast<LowerBand*>(parameter);
-    CJpegReader reader(band->data, band->size);
-    band->result = reader.LoadLowerBand(band->options, band->bitsPerPixel, band->firstRow,
-                                        band->pixels, band->bytesPerLine);
-    return 0;
-}
-
-} // namespace
-
 JDIMENSION CJpegReader::StartLowerBand(const JpegDecodeOptions& options, int bitsPerPixel,
-                                       LONG bytesPerLine) {
+                                       int32_t bytesPerLine) {
     const JDIMENSION split = BandSplit();
     if (split >= m_jpeg.output_height) {
         return m_jpeg.output_height;
     }
-    LowerBand* band = new (std::nothrow) LowerBand{m_data,         m_size,     options,
-                                                   bitsPerPixel,   split,      nullptr,
-                                                   bytesPerLine,   kDamaged};
-    if (band == nullptr) {
-        return m_jpeg.output_height;
-    }
-    band->pixels = m_pixels + static_cast<size_t>(split) * bytesPerLine;
-    m_lowerBand = band;
-    m_lowerThread = CreateThread(nullptr, 0, DecodeLowerBand, band, 0, nullptr);
-    if (m_lowerThread == nullptr) {
-        // One thread does it all.
-        delete band;
-        m_lowerBand = nullptr;
+    uint8_t* lowerRows = m_pixels + static_cast<size_t>(split) * bytesPerLine;
+    m_lowerResult = kDamaged;
+    try {
+        m_lowerThread = std::thread([=] {
+            CJpegReader lower(m_data, m_size);
+            m_lowerResult = lower.LoadLowerBand(options, bitsPerPixel, split, lowerRows,
+                                                bytesPerLine);
+        });
+    } catch (...) {
+        // No second thread to be had: this one does it all.
         return m_jpeg.output_height;
     }
     return split;
 }
 
 int CJpegReader::FinishLowerBand() {
-    if (m_lowerThread == nullptr) {
+    if (!m_lowerThread.joinable()) {
         return kOk;
     }
-    WaitForSingleObject(m_lowerThread, INFINITE);
-    CloseHandle(m_lowerThread);
-    m_lowerThread = nullptr;
-    LowerBand* band = static_cast<LowerBand*>(m_lowerBand);
-    const int result = band->result;
-    delete band;
-    m_lowerBand = nullptr;
-    return result;
+    m_lowerThread.join();
+    return m_lowerResult;
 }
 
-LONG CJpegReader::FormatCode() const {
+int32_t CJpegReader::FormatCode() const {
     if (m_jpeg.num_components == 1) {
         return IMG_FORMAT_JPEG_GRAY;
     }
@@ -350,7 +261,7 @@ int CJpegReader::ChooseOutput(int bitsPerPixel) {
     return bitsPerPixel == 8 ? kUnsupported : kOk;
 }
 
-void CJpegReader::DecodeRows(BYTE* pixels, LONG bytesPerLine, JDIMENSION endRow) {
+void CJpegReader::DecodeRows(uint8_t* pixels, int32_t bytesPerLine, JDIMENSION endRow) {
     const JDIMENSION width = m_jpeg.output_width;
     const size_t used =
         static_cast<size_t>(width) * (m_jpeg.out_color_space == JCS_GRAYSCALE ? 1 : 3);
@@ -362,14 +273,14 @@ void CJpegReader::DecodeRows(BYTE* pixels, LONG bytesPerLine, JDIMENSION endRow)
     }
     const JDIMENSION firstRow = m_jpeg.output_scanline;
     while (m_jpeg.output_scanline < endRow) {
-        BYTE* row = pixels + static_cast<size_t>(m_jpeg.output_scanline - firstRow) * bytesPerLine;
+        uint8_t* row = pixels + static_cast<size_t>(m_jpeg.output_scanline - firstRow) * bytesPerLine;
         JSAMPROW target = m_cmykRows ? cmyk[0] : row;
         if (jpeg_read_scanlines(&m_jpeg, &target, 1) != 1) {
             // Only a suspending data source returns no row, and memory never suspends.
             ERREXIT(&m_jpeg, JERR_INPUT_EOF);
         }
         if (m_cmykRows) {
-            CmykToBgr(cmyk[0], row, width, m_jpeg.saw_Adobe_marker);
+            jpegsupport::CmykToBgr(cmyk[0], row, width, m_jpeg.saw_Adobe_marker);
         }
         std::memset(row + used, 0, static_cast<size_t>(bytesPerLine) - used);
     }

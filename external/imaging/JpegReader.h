@@ -1,32 +1,38 @@
 // Reads a JPEG file held in memory through libjpeg-turbo: its header for the file information,
 // or the whole picture into a bitmap record, as the camera stored it (no EXIF rotation).
 //
-// libjpeg reports a fatal error by calling back, and the callback must not return: it jumps
-// (longjmp) back to the entry method that started the work, which returns the error's
-// result. No object with a destructor lives in the frames jumped over; what must be cleaned
-// up (the decoder, pixel memory not yet handed over) is held in members and released by the
-// destructor. Warnings that mean missing or corrupt data (a truncated file, a bad code in the
-// compressed data) fail the read the same way: libjpeg would otherwise fill the rest of the
-// picture with gray and carry on.
+// libjpeg's errors, and the warnings that mean missing or corrupt data, jump back to the entry
+// method that started the work (jpegsupport's trap), which returns the matching result. No
+// object with a destructor lives in the frames jumped over; what must be cleaned up (the
+// decoder, pixel memory not yet handed over, the lower band's thread) is held in members and
+// released by the destructor.
 #pragma once
-
-#include <windows.h>
 
 #include <csetjmp>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <thread>
 
 #include <jpeglib.h>
 
-#include "DecoderOptions.h"
-#include "ImagingLibrary.h"
+#include "ImagingRecords.h"
+#include "external/jpegsupport/JpegErrorTrap.h"
 
 namespace imaging {
+
+// How the JPEG decoder works, as IMG_OPTION_JPEG_DECODE sets it (see DecoderOptions.h).
+struct JpegDecodeOptions {
+    // Value 1 of the option's first value: the faster, less exact inverse DCT and plain
+    // chroma upsampling. 0, the default, decodes as exactly as the library can.
+    bool fast = false;
+};
 
 // Each reader serves one ReadInfo or one Load.
 class CJpegReader {
 public:
-    CJpegReader(const BYTE* data, size_t size);
+    CJpegReader(const uint8_t* data, size_t size);
     ~CJpegReader();
     CJpegReader(const CJpegReader&) = delete;
     CJpegReader& operator=(const CJpegReader&) = delete;
@@ -42,56 +48,47 @@ public:
     // them at `pixels`, each `bytesPerLine` bytes apart, as Load lays out the whole picture)
     // and reads on to the end marker. kOk or the failure's result.
     int LoadLowerBand(const JpegDecodeOptions& options, int bitsPerPixel, JDIMENSION firstRow,
-                      BYTE* pixels, LONG bytesPerLine);
+                      uint8_t* pixels, int32_t bytesPerLine);
 
 private:
-    // libjpeg's error manager first, so that libjpeg's pointer to it is a pointer to this.
-    struct ErrorManager {
-        jpeg_error_mgr base;
-        jmp_buf jump;
-        int result;
-    };
-
-    static void OnError(j_common_ptr common);
-    static void OnMessage(j_common_ptr common, int level);
-    static void OnOutput(j_common_ptr common);
-
     // Pictures smaller than this decode on one thread: a second one would not pay for itself.
     static constexpr unsigned long long kSplitPixels = 1u << 20;
 
+    // The result of what the trap caught.
+    int TrappedResult() const;
     void ReadHeader();
     // Reads the header, chooses the output, lays it out (the row size and the whole size) and
     // starts the decoder: kOk, or the reason it cannot be decoded.
-    int StartDecoding(const JpegDecodeOptions& options, int bitsPerPixel, LONG* bytesPerLine,
+    int StartDecoding(const JpegDecodeOptions& options, int bitsPerPixel, int32_t* bytesPerLine,
                       size_t* bytes);
+    int32_t FormatCode() const;
+    int Orientation() const;
+    // Picks libjpeg's output colour space for the asked depth: kOk, or kUnsupported when
+    // the picture cannot come at that depth or in colour at all.
+    int ChooseOutput(int bitsPerPixel);
     // The first row of the lower band, or the height when the picture is decoded in one.
     JDIMENSION BandSplit() const;
     // Starts the lower band's thread; returns the row where the upper band ends (the height
     // when there is no second thread).
     JDIMENSION StartLowerBand(const JpegDecodeOptions& options, int bitsPerPixel,
-                              LONG bytesPerLine);
+                              int32_t bytesPerLine);
     // Waits for the lower band's thread, if one runs, and returns its result (kOk if none).
     int FinishLowerBand();
-    LONG FormatCode() const;
-    int Orientation() const;
-    // Picks libjpeg's output colour space for the asked depth: kOk, or kUnsupported when
-    // the picture cannot come at that depth or in colour at all.
-    int ChooseOutput(int bitsPerPixel);
     // Decodes the rows from the decoder's current one up to `endRow` (not included); the
     // current row goes to `pixels`.
-    void DecodeRows(BYTE* pixels, LONG bytesPerLine, JDIMENSION endRow);
+    void DecodeRows(uint8_t* pixels, int32_t bytesPerLine, JDIMENSION endRow);
 
-    const BYTE* m_data;
+    const uint8_t* m_data;
     size_t m_size;
-    ErrorManager m_error{};
+    jpegsupport::JpegErrorTrap m_trap{};
     jpeg_decompress_struct m_jpeg{};
     // CMYK and YCCK come out of libjpeg as CMYK; the reader turns each row into BGR.
     bool m_cmykRows = false;
     // The decoded picture until the record takes it over.
-    BYTE* m_pixels = nullptr;
-    // The lower band's thread and its work while it runs.
-    HANDLE m_lowerThread = nullptr;
-    void* m_lowerBand = nullptr;
+    uint8_t* m_pixels = nullptr;
+    // The lower band's thread and its result, while it runs.
+    std::thread m_lowerThread;
+    int m_lowerResult = 0;
 };
 
 } // namespace imaging

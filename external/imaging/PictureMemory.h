@@ -6,20 +6,20 @@
 // rest on how the C runtime happens to be linked (each DLL links its runtime statically).
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
+#include <cstdint>
 
 namespace imaging {
 
 // Bytes in one row of `width` pixels of `bitsPerPixel`, padded to a multiple of four; the
 // size of the whole picture in `bytes`. False when a dimension is not positive or the picture
 // would need more than kMaxPixelBytes.
-bool PixelLayout(LONG width, LONG height, LONG bitsPerPixel, LONG* bytesPerLine, size_t* bytes);
+bool PixelLayout(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t* bytesPerLine,
+                 size_t* bytes);
 
-// Null when the heap refuses.
-BYTE* AllocatePixels(size_t bytes);
+// Null when the heap refuses. (PictureMemory.cpp: the process heap.)
+uint8_t* AllocatePixels(size_t bytes);
 // False when `bits` did not come from AllocatePixels (the heap says so).
-bool FreePixels(BYTE* bits);
+bool FreePixels(uint8_t* bits);
 
 } // namespace imaging

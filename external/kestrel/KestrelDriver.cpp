@@ -3,6 +3,7 @@
 // folder of a card in a card reader. One source builds camlnk1.dll, camlnk2.dll and
 // camldr2.dll; their .def files choose what each exports.
 #include "KestrelCamera.h"
+#include "JpegSize.h"
 
 #include <algorithm>
 #include <atomic>
@@ -25,9 +26,6 @@ const DWORD kMaxFileDelayMs = 60000;
 const int kMaxFolderDepth = 32;
 // Under Wine, reads and writes of 64 KiB copy about three times as fast as of 1 MiB.
 const DWORD kCopyChunkBytes = 64 * 1024;
-// Bounds on the marker walk, so that a broken JPEG costs a few reads at most.
-const int kMaxJpegSegments = 1024;
-const int kMaxJpegFillBytes = 64;
 
 const DWORD kOk = 0;
 const DWORD kFail = static_cast<DWORD>(E_FAIL);
@@ -348,11 +346,11 @@ Contents ScanCamera(const std::string& root) {
 }
 
 // Reads a file front to back through a small buffer; every read is bounded by the file.
-class ByteReader {
+class FileSource : public kestrel::CByteSource {
 public:
-    explicit ByteReader(HANDLE file) : m_file(file) {}
+    explicit FileSource(HANDLE file) : m_file(file) {}
 
-    bool ReadByte(BYTE& byte) {
+    bool ReadByte(uint8_t& byte) override {
         if (m_next == m_end && !Fill()) {
             return false;
         }
@@ -360,17 +358,7 @@ public:
         return true;
     }
 
-    bool Read(BYTE* bytes, DWORD count) {
-        for (DWORD i = 0; i < count; ++i) {
-            if (!ReadByte(bytes[i])) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // Skips count bytes; past the end of the file the next read fails.
-    bool Skip(DWORD count) {
+    bool Skip(uint32_t count) override {
         DWORD buffered = m_end - m_next;
         if (count <= buffered) {
             m_next += count;
@@ -399,14 +387,7 @@ private:
     DWORD m_end = 0;
 };
 
-// SOF0..SOF15 carry the frame size; C4 (Huffman tables), C8 and CC (arithmetic
-// conditioning) share the range but are not frame headers.
-bool IsFrameHeader(BYTE marker) {
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-}
-
-// The picture size from the first frame header before the first scan; false when the file
-// is no JPEG or ends or breaks before it.
+// The picture size of a still; false when it cannot be read (see JpegSize.h).
 bool ReadJpegSize(const std::string& path, DWORD& width, DWORD& height) {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -414,51 +395,15 @@ bool ReadJpegSize(const std::string& path, DWORD& width, DWORD& height) {
     if (!file.IsValid()) {
         return false;
     }
-    ByteReader reader(file.Get());
-    BYTE start[2];
-    if (!reader.Read(start, 2) || start[0] != 0xFF || start[1] != 0xD8) {
+    FileSource source(file.Get());
+    uint32_t w = 0;
+    uint32_t h = 0;
+    if (!kestrel::ReadJpegSize(source, w, h)) {
         return false;
     }
-    for (int segment = 0; segment < kMaxJpegSegments; ++segment) {
-        BYTE marker = 0;
-        if (!reader.ReadByte(marker) || marker != 0xFF) {
-            return false;
-        }
-        int fill = 0;
-        while (marker == 0xFF) {
-            if (++fill > kMaxJpegFillBytes || !reader.ReadByte(marker)) {
-                return false;
-            }
-        }
-        bool standalone = marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7);
-        if (standalone) {
-            continue;
-        }
-        if (marker == 0x00 || marker == 0xD9 || marker == 0xDA) {
-            return false;
-        }
-        BYTE lengthBytes[2];
-        if (!reader.Read(lengthBytes, 2)) {
-            return false;
-        }
-        DWORD length = (static_cast<DWORD>(lengthBytes[0]) << 8) | lengthBytes[1];
-        if (length < 2) {
-            return false;
-        }
-        if (IsFrameHeader(marker)) {
-            BYTE frame[5]; // precision, height, width
-            if (length < 2 + sizeof(frame) || !reader.Read(frame, sizeof(frame))) {
-                return false;
-            }
-            height = (static_cast<DWORD>(frame[1]) << 8) | frame[2];
-            width = (static_cast<DWORD>(frame[3]) << 8) | frame[4];
-            return width != 0 && height != 0;
-        }
-        if (!reader.Skip(length - 2)) {
-            return false;
-        }
-    }
-    return false;
+    width = w;
+    height = h;
+    return true;
 }
 
 int KindOf(const Item& item) {
@@ -536,8 +481,8 @@ HANDLE CreateNewTemporary(const std::string& folder, char (&path)[MAX_PATH]) {
         if (snprintf(path, MAX_PATH, "%s~kcd%04X.tmp", folder.c_str(), number) >= MAX_PATH) {
             return INVALID_HANDLE_VALUE;
         }
-        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
             return file;
         }

@@ -11,6 +11,7 @@
 #include <new>
 #include <string>
 
+#include "external/slidetray/AviStructure.h"
 #include "external/slidetray/BoxShrinker.h"
 #include "external/slidetray/ExifReader.h"
 #include "external/slidetray/JpegDecoder.h"
@@ -482,9 +483,17 @@ bool ShrinkFirstFrame(PAVISTREAM stream, int maxWidth, int maxHeight, ThumbnailI
     if (dib != nullptr && dib->biSize >= sizeof(BITMAPINFOHEADER) && dib->biPlanes == 1 &&
         dib->biCompression == BI_RGB &&
         (dib->biBitCount == 16 || dib->biBitCount == 24 || dib->biBitCount == 32) &&
-        dib->biWidth == width && (dib->biHeight == height || dib->biHeight == -height)) {
+        dib->biWidth == width && (dib->biHeight == height || dib->biHeight == -height) &&
+        dib->biClrUsed <= 256) {
         int bytesPerPixel = dib->biBitCount / 8;
         ptrdiff_t stride = (ptrdiff_t(width) * bytesPerPixel + 3) & ~ptrdiff_t(3);
+        // An uncompressed frame comes back as stored, under the format's header: its size
+        // (Wine sets it to the bytes read) must cover every row the header claims, and the
+        // format the colour table the header counts.
+        bool complete = native.biCompression != BI_RGB ||
+                        (uint64_t(dib->biSizeImage) >= uint64_t(stride) * uint64_t(height) &&
+                         uint64_t(dib->biSize) + uint64_t(dib->biClrUsed) * sizeof(RGBQUAD) <=
+                             uint64_t(formatSize));
         const uint8_t* bits = reinterpret_cast<const uint8_t*>(dib) + dib->biSize +
                               size_t(dib->biClrUsed) * sizeof(RGBQUAD);
         // A positive height is a bottom-up DIB: its top row is stored last.
@@ -493,13 +502,43 @@ bool ShrinkFirstFrame(PAVISTREAM stream, int maxWidth, int maxHeight, ThumbnailI
         int fitWidth = 0;
         int fitHeight = 0;
         FitThumbnailSize(width, height, maxWidth, maxHeight, &fitWidth, &fitHeight);
-        ok = ShrinkRows(top, down, bytesPerPixel, width, height, fitWidth, fitHeight, out);
+        ok = complete &&
+             ShrinkRows(top, down, bytesPerPixel, width, height, fitWidth, fitHeight, out);
     }
     ::AVIStreamGetFrameClose(frames);
     return ok;
 }
 
+// The clip's RIFF structure, read chunk header by chunk header (see AviStructure.h).
+bool IsWellFormedClip(const char* path) {
+    HANDLE file =
+        ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr);
+    LARGE_INTEGER size;
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CAviStructure structure;
+    bool wellFormed =
+        ::GetFileSizeEx(file, &size) &&
+        structure.Check(
+            [file](uint64_t offset, uint8_t* buffer, size_t count) {
+                LARGE_INTEGER at;
+                at.QuadPart = static_cast<LONGLONG>(offset);
+                DWORD got = 0;
+                return ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+                       ::ReadFile(file, buffer, static_cast<DWORD>(count), &got, nullptr) &&
+                       got == count;
+            },
+            static_cast<uint64_t>(size.QuadPart));
+    ::CloseHandle(file);
+    return wellFormed;
+}
+
 bool MakeClipThumbnail(const char* path, int maxWidth, int maxHeight, ThumbnailImage* out) {
+    if (!IsWellFormedClip(path)) {
+        return false;
+    }
     ComScope com;
     ::AVIFileInit();
     bool ok = false;

@@ -1,7 +1,8 @@
-# The tray's thumbnail engine (EXIF reading, picture and clip decoding, scaling, the compact
-# form the tray keeps thumbnails in), a library of its own so that its tests need not load the
-# component. Included by this folder's CMakeLists.
+# The tray's thumbnail engine (EXIF reading, the clip structure check, picture and clip
+# decoding, scaling, the compact form the tray keeps thumbnails in), a library of its own so
+# that its tests need not load the component. Included by this folder's CMakeLists.
 add_library(slidetray_engine STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/AviStructure.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoxShrinker.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CompactThumbnail.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ExifReader.cpp

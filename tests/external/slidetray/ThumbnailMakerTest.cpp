@@ -461,6 +461,16 @@ TEST_F(ThumbnailMakerTest, UnreadableFilesGivePlaceholders) {
     std::string clipPath = m_folder / "whole.avi";
     ASSERT_TRUE(WriteClip(clipPath, Solid(160, 120, kGreen), 30, ClipCodec::Uncompressed));
     std::string clip = scratch::ReadBytes(clipPath);
+    // Found by bench_fuzz: a format claiming more rows than the stored frames hold (read past
+    // the frame), and bytes inserted into the movie data, which shift every chunk after them
+    // (clips like that made Wine's AVIFile read outside its memory while opening them; the
+    // ones found are under tests/data/fuzz/avi_structure).
+    std::string tallFormat = clip;
+    size_t format = tallFormat.find("strf");
+    ASSERT_NE(format, std::string::npos);
+    tallFormat.replace(format + 16, 4, std::string("\xFF\xFF\x00\x00", 4));
+    std::string shifted = clip;
+    shifted.insert(clip.find("movi") + 4 + 8 + 700, 236, '\0');
     const struct {
         const char* name;
         std::string bytes;
@@ -476,6 +486,8 @@ TEST_F(ThumbnailMakerTest, UnreadableFilesGivePlaceholders) {
         {"empty.avi", "", true},
         {"header-only.avi", clip.substr(0, 24), true},
         {"jpeg.avi", jpeg, true},
+        {"tall-format.avi", tallFormat, true},
+        {"shifted-chunks.avi", shifted, true},
     };
     for (const auto& test : kCases) {
         std::string path = m_folder / test.name;
