@@ -24,6 +24,7 @@ void CTrayModel::Add(const std::string& path, const std::string& label) {
     item.path = path;
     item.label = label;
     m_items.push_back(std::move(item));
+    m_lastAdd = ::GetTickCount64();
     ::WakeConditionVariable(&m_workChanged);
     NotifyLocked(kTrayItemsChanged);
 }
@@ -193,10 +194,18 @@ bool CTrayModel::NextJob(TrayJob* job) {
         if (m_stopping) {
             return false;
         }
+        const ULONGLONG sinceAdd = ::GetTickCount64() - m_lastAdd;
+        if (m_making > 0 && sinceAdd < kArrivalQuietMs) {
+            // Files are arriving and a thumbnail is being made: wait until they stop.
+            ::SleepConditionVariableSRW(&m_workChanged, &m_lock,
+                                        static_cast<DWORD>(kArrivalQuietMs - sinceAdd), 0);
+            continue;
+        }
         size_t index = 0;
         if (PickJobLocked(&index)) {
             Item& item = m_items[index];
             item.state = State::Making;
+            ++m_making;
             job->generation = m_generation;
             job->index = index;
             job->path = item.path;
@@ -208,6 +217,9 @@ bool CTrayModel::NextJob(TrayJob* job) {
 
 void CTrayModel::Finish(const TrayJob& job, std::shared_ptr<const TrayThumbnail> thumbnail) {
     CLockGuard guard(&m_lock);
+    --m_making;
+    // A worker held back while files arrived may take the next one now.
+    ::WakeConditionVariable(&m_workChanged);
     if (job.generation != m_generation || job.index >= m_items.size()) {
         return;
     }

@@ -78,7 +78,11 @@ public:
     // The items on screen: workers take these first, then the rest in order.
     void SetVisible(size_t first, size_t last);
     // Blocks until there is a thumbnail to make (true) or the workers must stop (false).
+    // While items keep arriving (a download filling the tray) one worker at a time makes
+    // thumbnails, so that the rest of the machine goes to the copy; the others join in once
+    // no item came for kArrivalQuietMs.
     bool NextJob(TrayJob* job);
+    static constexpr DWORD kArrivalQuietMs = 100;
     // Stores a made thumbnail unless its item was cleared meanwhile.
     void Finish(const TrayJob& job, std::shared_ptr<const TrayThumbnail> thumbnail);
     // Counted before a worker thread starts, so that Stop waits for it too.
@@ -112,6 +116,8 @@ private:
     size_t m_visibleLast = 0;
     bool m_stopping = false;
     int m_workers = 0;
+    int m_making = 0;          // workers between NextJob and Finish
+    ULONGLONG m_lastAdd = 0;   // GetTickCount64 of the last Add
     HWND m_window = nullptr;
     unsigned m_posted = 0;
     std::vector<size_t> m_finished;
