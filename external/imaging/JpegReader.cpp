@@ -241,24 +241,11 @@ int CJpegReader::Orientation() const {
 }
 
 int CJpegReader::ChooseOutput(int bitsPerPixel) {
-    switch (m_jpeg.jpeg_color_space) {
-    case JCS_GRAYSCALE:
-        m_jpeg.out_color_space = bitsPerPixel == 24 ? JCS_EXT_BGR : JCS_GRAYSCALE;
-        return kOk;
-    case JCS_YCbCr:
-    case JCS_RGB:
-        m_jpeg.out_color_space = JCS_EXT_BGR;
-        break;
-    case JCS_CMYK:
-    case JCS_YCCK:
-        // libjpeg turns YCCK into CMYK but neither into RGB.
-        m_jpeg.out_color_space = JCS_CMYK;
-        m_cmykRows = true;
-        break;
-    default:
+    if (!jpegsupport::ChooseBgrOutput(&m_jpeg, bitsPerPixel != 24, &m_cmykRows)) {
         return kUnsupported;
     }
-    return bitsPerPixel == 8 ? kUnsupported : kOk;
+    // Only a gray picture comes at 8 bits.
+    return bitsPerPixel == 8 && m_jpeg.out_color_space != JCS_GRAYSCALE ? kUnsupported : kOk;
 }
 
 void CJpegReader::DecodeRows(uint8_t* pixels, int32_t bytesPerLine, JDIMENSION endRow) {

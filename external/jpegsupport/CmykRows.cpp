@@ -20,4 +20,24 @@ void CmykToBgr(const JSAMPLE* cmyk, JSAMPLE* bgr, JDIMENSION width, bool inverte
     }
 }
 
+bool ChooseBgrOutput(jpeg_decompress_struct* jpeg, bool keepGray, bool* cmykRows) {
+    switch (jpeg->jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        jpeg->out_color_space = keepGray ? JCS_GRAYSCALE : JCS_EXT_BGR;
+        return true;
+    case JCS_YCbCr:
+    case JCS_RGB:
+        jpeg->out_color_space = JCS_EXT_BGR;
+        return true;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        // libjpeg turns YCCK into CMYK but neither into RGB.
+        jpeg->out_color_space = JCS_CMYK;
+        *cmykRows = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace jpegsupport

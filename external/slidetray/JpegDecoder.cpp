@@ -39,18 +39,8 @@ bool CJpegDecoder::ReadHeader(int* width, int* height) {
     m_jpeg.mem->max_memory_to_use = kMaxWorkingBytes;
     jpeg_mem_src(&m_jpeg, m_data, static_cast<unsigned long>(m_size));
     jpeg_read_header(&m_jpeg, TRUE);
-    switch (m_jpeg.jpeg_color_space) {
-    case JCS_GRAYSCALE: // libjpeg-turbo widens grey to colour itself
-    case JCS_YCbCr:
-    case JCS_RGB:
-        m_jpeg.out_color_space = JCS_EXT_BGR;
-        break;
-    case JCS_CMYK:
-    case JCS_YCCK:
-        m_jpeg.out_color_space = JCS_CMYK;
-        m_cmykRows = true;
-        break;
-    default:
+    // libjpeg-turbo widens grey to colour itself.
+    if (!jpegsupport::ChooseBgrOutput(&m_jpeg, false, &m_cmykRows)) {
         return false;
     }
     m_headerRead = true;
