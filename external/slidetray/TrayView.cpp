@@ -64,6 +64,7 @@ const CTrayView::MessageEntry CTrayView::kMessages[] = {
     {WM_DESTROY, &CTrayView::OnDestroy},
     {WM_NCDESTROY, &CTrayView::OnNcDestroy},
     {kTrayItemsChanged, &CTrayView::OnItemsChanged},
+    {WM_TIMER, &CTrayView::OnTimer},
     {kTrayThumbnailsReady, &CTrayView::OnThumbnailsReady},
     {kTraySettingsChanged, &CTrayView::OnSettingsChanged},
 };
@@ -161,7 +162,7 @@ void CTrayView::SetShowFrames(bool show) {
 
 void CTrayView::ItemsChanged() {
     if (IsWindowThread()) {
-        OnItemsChanged(0, 0);
+        Relayout();
     }
 }
 
@@ -334,6 +335,7 @@ LRESULT CTrayView::OnSize(WPARAM, LPARAM) {
 }
 
 LRESULT CTrayView::OnVScroll(WPARAM wParam, LPARAM) {
+    CatchUp();
     RECT client = {};
     ::GetClientRect(m_hwnd, &client);
     int scroll = m_scroll;
@@ -376,6 +378,7 @@ LRESULT CTrayView::OnVScroll(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CTrayView::OnMouseWheel(WPARAM wParam, LPARAM) {
+    CatchUp();
     m_wheelDelta += GET_WHEEL_DELTA_WPARAM(wParam);
     int notches = m_wheelDelta / WHEEL_DELTA;
     m_wheelDelta %= WHEEL_DELTA;
@@ -402,6 +405,7 @@ LRESULT CTrayView::OnMouseActivate(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CTrayView::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
+    CatchUp();
     if (::GetFocus() != m_hwnd) {
         ::SetFocus(m_hwnd);
     }
@@ -411,6 +415,7 @@ LRESULT CTrayView::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CTrayView::OnLButtonDblClk(WPARAM wParam, LPARAM lParam) {
+    CatchUp();
     POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     int index = Layout().HitTest(point, m_scroll);
     if (index < 0) {
@@ -428,6 +433,7 @@ LRESULT CTrayView::OnLButtonDblClk(WPARAM wParam, LPARAM lParam) {
 
 // A right click selects the item under it unless it is already part of the selection.
 LRESULT CTrayView::OnRButtonDown(WPARAM wParam, LPARAM lParam) {
+    CatchUp();
     if (::GetFocus() != m_hwnd) {
         ::SetFocus(m_hwnd);
     }
@@ -454,6 +460,7 @@ LRESULT CTrayView::OnGetDlgCode(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CTrayView::OnKeyDown(WPARAM wParam, LPARAM lParam) {
+    CatchUp();
     bool control = KeyDown(VK_CONTROL);
     bool shift = KeyDown(VK_SHIFT);
     if (wParam == VK_RETURN) {
@@ -528,6 +535,7 @@ bool CTrayView::FocusTarget(int key, int* target) const {
 
 // Ctrl+A arrives as character 1 once translated; other characters are not for the tray.
 LRESULT CTrayView::OnChar(WPARAM wParam, LPARAM) {
+    CatchUp();
     if (wParam == 1) {
         m_model->SelectAll(true);
         Invalidate();
@@ -557,6 +565,40 @@ LRESULT CTrayView::OnNcDestroy(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CTrayView::OnItemsChanged(WPARAM, LPARAM) {
+    if (m_relayoutPending) {
+        return 0;
+    }
+    const ULONGLONG since = ::GetTickCount64() - m_lastRelayout;
+    // The model's message stays marked as on its way until Relayout takes the state, so no
+    // other is posted meanwhile.
+    if (since < kRelayoutMs &&
+        ::SetTimer(m_hwnd, kRelayoutTimer, static_cast<UINT>(kRelayoutMs - since), nullptr) != 0) {
+        m_relayoutPending = true;
+        return 0;
+    }
+    Relayout();
+    return 0;
+}
+
+LRESULT CTrayView::OnTimer(WPARAM wParam, LPARAM) {
+    if (wParam == kRelayoutTimer) {
+        Relayout();
+    }
+    return 0;
+}
+
+void CTrayView::CatchUp() {
+    if (m_relayoutPending) {
+        Relayout();
+    }
+}
+
+void CTrayView::Relayout() {
+    if (m_relayoutPending) {
+        ::KillTimer(m_hwnd, kRelayoutTimer);
+        m_relayoutPending = false;
+    }
+    m_lastRelayout = ::GetTickCount64();
     unsigned generation = 0;
     size_t count = 0;
     m_model->TakeState(&generation, &count);
@@ -571,7 +613,6 @@ LRESULT CTrayView::OnItemsChanged(WPARAM, LPARAM) {
     UpdateScrollBar();
     UpdateVisibleItems();
     Invalidate();
-    return 0;
 }
 
 LRESULT CTrayView::OnThumbnailsReady(WPARAM, LPARAM) {

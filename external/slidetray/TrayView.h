@@ -67,7 +67,17 @@ private:
     LRESULT OnFocusChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
     LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
+    // The model's items changed (posted by the model). While items pour in (a download filling
+    // the tray) the view follows at most every kRelayoutMs, so that the UI thread leaves the
+    // machine to the copy; input and the control's own calls catch up at once.
     LRESULT OnItemsChanged(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    // Follows the model's items now: the count, the scroll bar, what the workers make first.
+    void Relayout();
+    // Relayout if one is waiting for its timer.
+    void CatchUp();
+    static constexpr ULONGLONG kRelayoutMs = 50;
+    static constexpr UINT_PTR kRelayoutTimer = 1;
     LRESULT OnThumbnailsReady(WPARAM wParam, LPARAM lParam);
     LRESULT OnSettingsChanged(WPARAM wParam, LPARAM lParam);
 
@@ -128,4 +138,6 @@ private:
         std::vector<uint8_t> bits;
     };
     std::vector<ExpandedThumbnail> m_expanded;
+    ULONGLONG m_lastRelayout = 0;
+    bool m_relayoutPending = false;
 };

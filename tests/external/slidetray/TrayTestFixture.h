@@ -35,9 +35,10 @@ protected:
         }
     }
 
-    // Handles every message already queued, so the window has heard of what was posted.
+    // Handles the messages of the next moments, so the window has heard of what was posted
+    // and followed it: after a burst of items the window takes up to 50 ms to lay them out.
     static void Flush() {
-        PumpUntil([] { return true; }, 0);
+        PumpFor(120);
     }
 
     // Adds `count` items named pic<i>.jpg in the scratch folder (no such files: the engine

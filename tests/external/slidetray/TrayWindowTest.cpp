@@ -186,6 +186,22 @@ TEST_F(TrayWindowTest, DialogCodeWantsArrowsAndEnterOnlyWithAFocusedItem) {
     EXPECT_FALSE(code(&tab) & (DLGC_WANTMESSAGE | DLGC_WANTTAB)) << "Tab must leave the tray";
 }
 
+// Items that pour in are laid out in batches, but a click never meets a window behind its
+// items: the last of a burst, added a moment ago, can be selected at once.
+TEST_F(TrayWindowTest, AClickRightAfterABurstOfItemsFindsThem) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 6; ++i) {
+        paths.push_back(m_pictures / ("pic" + std::to_string(i) + ".jpg"));
+        ASSERT_TRUE(m_host.AddItem(paths.back(), "Picture " + std::to_string(i)));
+        // Only what is queued now: the window lays out the first item and holds the rest back.
+        PumpUntil([] { return true; }, 0);
+    }
+    m_host.Click(5);
+    EXPECT_EQ("5", SelectedIndices(m_host, paths));
+    Flush();
+    EXPECT_EQ(Layout(6).MaxScroll(), m_host.ScrollMax());
+}
+
 TEST_F(TrayWindowTest, ScrollBarWheelAndKeysScroll) {
     constexpr int kItems = 100;
     AddNamedItems(kItems);
