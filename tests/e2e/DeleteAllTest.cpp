@@ -5,6 +5,7 @@
 
 using e2etest::kAborted;
 using e2etest::kMainTitle;
+using e2etest::kNoCamera;
 using e2etest::kTimeout;
 using e2etest::kWindowTimeout;
 using e2etest::PercentFull;
@@ -16,8 +17,6 @@ const char kQuestion[] = "Are you sure you want to delete all snapshots and vide
 const char kCleared[] = "Camera memory is empty now";
 const char kAlreadyEmpty[] = "Camera Memory is Already Empty";
 const char kZeros[] = "0 % of camera memory full | 0 Snapshot Taken | 0 Video Taken";
-const char kNotAvailable[] =
-    "Camera not available. Check camera connections and close other applications using camera.";
 
 }  // namespace
 
@@ -86,10 +85,10 @@ TEST_F(DeleteAllTest, RetryAsksAgainAndCancelLeavesTheMessageLine) {
     driver.SetDword("InitFails", 1);
     e2e::Click(main, IDC_DELETE_ALL);
     Answer(main, kQuestion, IDYES);
-    Answer(main, kNotAvailable, IDRETRY);
+    Answer(main, kNoCamera, IDRETRY);
     // The whole command runs again, question included.
     Answer(main, kQuestion, IDYES);
-    Answer(main, kNotAvailable, IDCANCEL);
+    Answer(main, kNoCamera, IDCANCEL);
     // The line changes once the box has gone.
     EXPECT_EQ(std::string("message: ") + kAborted,
               WaitForStatus(main, std::string("message: ") + kAborted));
@@ -114,9 +113,9 @@ TEST_F(DeleteAllTest, AnEraseThatKeepsAnItemIsAFailureAndTheItemStaysCounted) {
     ASSERT_TRUE(::SetFileAttributesA(kept.path.c_str(), FILE_ATTRIBUTE_READONLY));
     e2e::Click(main, IDC_DELETE_ALL);
     Answer(main, kQuestion, IDYES);
-    Answer(main, kNotAvailable, IDRETRY);
+    Answer(main, kNoCamera, IDRETRY);
     Answer(main, kQuestion, IDYES);
-    Answer(main, kNotAvailable, IDCANCEL);
+    Answer(main, kNoCamera, IDCANCEL);
     // The line changes once the box has gone.
     EXPECT_EQ(std::string("message: ") + kAborted,
               WaitForStatus(main, std::string("message: ") + kAborted));

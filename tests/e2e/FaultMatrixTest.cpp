@@ -22,6 +22,10 @@
 #include "tests/support/ShellDriver.h"
 
 using e2etest::kAborted;
+using e2etest::kAppCaption;
+using e2etest::kComplete;
+using e2etest::kNoCamera;
+using e2etest::kSaveTitle;
 using e2etest::kDownloadTitle;
 using e2etest::kMainTitle;
 using e2etest::kTimeout;
@@ -29,11 +33,6 @@ using e2etest::kWindowTimeout;
 
 namespace {
 
-const char kSaveTitle[] = "Select gallery for saving";
-const char kAppCaption[] = "Fotoloft";
-const char kNoCamera[] =
-    "Camera not available. Check camera connections and close other applications using camera.";
-const char kComplete[] = "Images transfer complete.";
 const char kCannot[] = "Cannot transfer files to the selected folder";
 const char kCreate[] = "The specified directory does not exist.  Would you like to create it now?";
 const char kCounts[] = "2 % of camera memory full | 2 Snapshots Taken | 1 Video Taken";

@@ -20,6 +20,12 @@ constexpr const char* kMainTitle = "Orvex(r) Fotoloft";
 constexpr const char* kDownloadTitle = "Download in progress";
 constexpr const char* kAborted =
     "Download aborted. Press the \"Refresh\" button for a complete download.";
+constexpr const char* kNoCamera =
+    "Camera not available. Check camera connections and close other applications using camera.";
+constexpr const char* kSaveTitle = "Select gallery for saving";
+constexpr const char* kNewTitle = "Create New Gallery";
+constexpr const char* kAppCaption = "Fotoloft"; // the caption of the program's message boxes
+constexpr const char* kComplete = "Images transfer complete.";
 
 // The memory figure the driver gives for files of `used` bytes on the tests' 1 MiB camera.
 inline int PercentFull(size_t used) {

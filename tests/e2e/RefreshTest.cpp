@@ -63,9 +63,7 @@ TEST_F(ProgramTest, NoCameraOffersRetryAndCancelLeavesTheMessageLine) {
     std::string text;
     HWND box = program.WaitForMessageBox(kMainTitle, main, kTimeout, &text);
     ASSERT_NE(nullptr, box);
-    EXPECT_EQ("Camera not available. Check camera connections and close other applications "
-              "using camera.",
-              text);
+    EXPECT_EQ(e2etest::kNoCamera, text);
 
     // Retry: the action runs again after its delay and the dialog's own.
     const DWORD retried = ::GetTickCount();

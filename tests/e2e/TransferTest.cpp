@@ -5,17 +5,17 @@
 #include "tests/e2e/ProgramTestSupport.h"
 #include "tests/support/ShellDriver.h"
 
+using e2etest::kAppCaption;
+using e2etest::kComplete;
 using e2etest::kMainTitle;
+using e2etest::kNewTitle;
+using e2etest::kSaveTitle;
 using e2etest::kTimeout;
 using e2etest::kWindowTimeout;
 using e2etest::ProgramTest;
 
 namespace {
 
-const char kSaveTitle[] = "Select gallery for saving";
-const char kNewTitle[] = "Create New Gallery";
-const char kAppCaption[] = "Fotoloft";
-const char kComplete[] = "Images transfer complete.";
 const char kReplace[] =
     "The selected gallery already has images with the same names. \nReplace existing images?";
 const char kCreate[] =
@@ -187,9 +187,7 @@ TEST_F(TransferTest, GetAllOnAnEmptyTrayRefreshesFirst) {
     m_program = std::make_unique<e2e::Program>();
     HWND main = m_program->WaitForWindow(kMainTitle, kWindowTimeout);
     ASSERT_NE(nullptr, main);
-    Answer(kMainTitle, main,
-           "Camera not available. Check camera connections and close other applications using camera.",
-           IDCANCEL);
+    Answer(kMainTitle, main, e2etest::kNoCamera, IDCANCEL);
     driver.SetString("CameraFolder", camera.Path());
     e2e::Click(main, IDC_GET_ALL);
     EXPECT_NE(nullptr, m_program->WaitForWindow(e2etest::kDownloadTitle, kWindowTimeout));
