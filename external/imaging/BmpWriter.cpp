@@ -2,38 +2,13 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <cstdio>
 #include <string>
 
 #include "BmpEncoder.h"
 #include "ImagingResult.h"
+#include "external/filesupport/NewTemporaryFile.h"
 
 namespace imaging {
-
-namespace {
-
-// Creates a new, empty file "~bmpXXXX.tmp" in `folder` (with its trailing backslash) and names
-// it in `path`. A file of its own from the start, never an empty one opened again and
-// truncated: Wine writes such a file back to disk when it is closed, which costs more than
-// the whole conversion.
-HANDLE CreateNewTemporary(const std::string& folder, char (&path)[MAX_PATH]) {
-    static std::atomic<unsigned> counter{GetTickCount()};
-    for (int attempt = 0; attempt < 64; ++attempt) {
-        const unsigned number = counter++ & 0xFFFF;
-        if (snprintf(path, MAX_PATH, "%s~bmp%04X.tmp", folder.c_str(), number) >= MAX_PATH) {
-            return INVALID_HANDLE_VALUE;
-        }
-        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
-            return file;
-        }
-    }
-    return INVALID_HANDLE_VALUE;
-}
-
-} // namespace
 
 CBmpWriter::CBmpWriter(const IMGBITMAP& bitmap) : m_bitmap(bitmap) {}
 
@@ -55,7 +30,7 @@ int CBmpWriter::Save(const char* path, int bitsPerPixel) {
     std::string folder(fullPath, name);
     char tempPath[MAX_PATH];
     // In the target's folder, so that the rename cannot cross volumes.
-    HANDLE file = CreateNewTemporary(folder, tempPath);
+    HANDLE file = filesupport::CreateNewTemporary(folder, "bmp", tempPath);
     if (file == INVALID_HANDLE_VALUE) {
         return kCannotWrite;
     }

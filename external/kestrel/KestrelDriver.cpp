@@ -4,9 +4,9 @@
 // camldr2.dll; their .def files choose what each exports.
 #include "KestrelCamera.h"
 #include "JpegSize.h"
+#include "external/filesupport/NewTemporaryFile.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -472,24 +472,6 @@ bool WriteCopy(HANDLE source, HANDLE target, bool breakHalfway) {
     return !breakHalfway;
 }
 
-// Creates a new, empty file "~kcdXXXX.tmp" in `folder` (with its trailing backslash) and
-// names it in `path`; an invalid handle when none could be made.
-HANDLE CreateNewTemporary(const std::string& folder, char (&path)[MAX_PATH]) {
-    static std::atomic<unsigned> counter{::GetTickCount()};
-    for (int attempt = 0; attempt < 64; ++attempt) {
-        const unsigned number = counter++ & 0xFFFF;
-        if (snprintf(path, MAX_PATH, "%s~kcd%04X.tmp", folder.c_str(), number) >= MAX_PATH) {
-            return INVALID_HANDLE_VALUE;
-        }
-        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
-            return file;
-        }
-    }
-    return INVALID_HANDLE_VALUE;
-}
-
 // Copies an item to the path the program named. The bytes go to a temporary file in the
 // target folder first and are renamed into place, so that the path never holds half a file.
 bool CopyItem(const std::string& source, const char* target, bool breakHalfway) {
@@ -509,7 +491,7 @@ bool CopyItem(const std::string& source, const char* target, bool breakHalfway) 
     // GetTempFileName's empty file opened again would be) is written back to disk when it
     // closes, where a new one stays in the page cache like a plain copy's.
     char temporary[MAX_PATH];
-    FileHandle output(CreateNewTemporary(folder, temporary));
+    FileHandle output(filesupport::CreateNewTemporary(folder, "kcd", temporary));
     bool copied = output.IsValid() && WriteCopy(input.Get(), output.Get(), breakHalfway);
     copied = output.Close() && copied;
     if (!copied || !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING)) {
