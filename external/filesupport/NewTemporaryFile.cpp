@@ -1,7 +1,9 @@
 #include "external/filesupport/NewTemporaryFile.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdio>
+#include <vector>
 
 namespace filesupport {
 
@@ -14,13 +16,45 @@ HANDLE CreateNewTemporary(const std::string& folder, const char* prefix,
             MAX_PATH) {
             return INVALID_HANDLE_VALUE;
         }
-        HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        HANDLE file = ::CreateFileA(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) {
             return file;
         }
     }
     return INVALID_HANDLE_VALUE;
+}
+
+namespace {
+
+bool RenameOpenFile(HANDLE file, const char* target) {
+    const int characters = ::MultiByteToWideChar(CP_ACP, 0, target, -1, nullptr, 0);
+    if (characters <= 1) {
+        return false;
+    }
+    const size_t nameBytes = static_cast<size_t>(characters - 1) * sizeof(WCHAR);
+    std::vector<BYTE> buffer(offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(WCHAR));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    ::MultiByteToWideChar(CP_ACP, 0, target, -1, info->FileName, characters);
+    return ::SetFileInformationByHandle(file, FileRenameInfo, info,
+                                        static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+} // namespace
+
+bool FinishTemporary(HANDLE file, const char* path, const char* target, bool complete) {
+    const bool renamed = complete && RenameOpenFile(file, target);
+    bool done = ::CloseHandle(file) != FALSE && complete;
+    if (done && !renamed) {
+        done = ::MoveFileExA(path, target, MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+    if (!done) {
+        ::DeleteFileA(renamed ? target : path);
+    }
+    return done;
 }
 
 } // namespace filesupport

@@ -39,17 +39,8 @@ int CBmpWriter::Save(const char* path, int bitsPerPixel) {
         return WriteFile(file, bytes, static_cast<DWORD>(count), &written, nullptr) &&
                written == count;
     };
-    int result = encoder.Encode(toFile) ? kOk : kCannotWrite;
-    if (!CloseHandle(file) && result == kOk) {
-        result = kCannotWrite;
-    }
-    if (result == kOk && !MoveFileExA(tempPath, fullPath, MOVEFILE_REPLACE_EXISTING)) {
-        result = kCannotWrite;
-    }
-    if (result != kOk) {
-        DeleteFileA(tempPath);
-    }
-    return result;
+    const bool encoded = encoder.Encode(toFile);
+    return filesupport::FinishTemporary(file, tempPath, fullPath, encoded) ? kOk : kCannotWrite;
 }
 
 } // namespace imaging

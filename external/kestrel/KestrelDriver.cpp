@@ -439,7 +439,9 @@ DWORD FreePercent(ULONGLONG usedBytes, ULONGLONG capacityBytes) {
 // ---- download ------------------------------------------------------------------------
 
 // Copies the source into an open temporary file; with breakHalfway it stops after half
-// the bytes and reports failure, as a transfer cut off in the middle would.
+// the bytes and reports failure, as a transfer cut off in the middle would. (A view of the
+// source handed to WriteFile would copy once instead of twice, but under Wine mapping each
+// file costs several times what the copy saves.)
 bool WriteCopy(HANDLE source, HANDLE target, bool breakHalfway) {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(source, &size)) {
@@ -491,14 +493,12 @@ bool CopyItem(const std::string& source, const char* target, bool breakHalfway) 
     // GetTempFileName's empty file opened again would be) is written back to disk when it
     // closes, where a new one stays in the page cache like a plain copy's.
     char temporary[MAX_PATH];
-    FileHandle output(filesupport::CreateNewTemporary(folder, "kcd", temporary));
-    bool copied = output.IsValid() && WriteCopy(input.Get(), output.Get(), breakHalfway);
-    copied = output.Close() && copied;
-    if (!copied || !MoveFileExA(temporary, full, MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileA(temporary);
+    HANDLE output = filesupport::CreateNewTemporary(folder, "kcd", temporary);
+    if (output == INVALID_HANDLE_VALUE) {
         return false;
     }
-    return true;
+    const bool copied = WriteCopy(input.Get(), output, breakHalfway);
+    return filesupport::FinishTemporary(output, temporary, full, copied);
 }
 
 // ---- sessions ------------------------------------------------------------------------
