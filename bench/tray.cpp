@@ -3,20 +3,23 @@
 //
 // Three sets of stills: A, 200 of 4000x3000 with an EXIF block holding a 160x120 preview (as a
 // camera writes them); B, 50 of 4000x3000 without one, which the tray must decode; C, 5,000
-// small ones (640x480, no preview), for the tray's memory. For each set it prints one line
-// per figure:
-//   copy        CopyFileA of the same files into a scratch folder: the yardstick;
-//   download    the camera driver's copy alone, then the program's connection with a sink that
-//               does nothing, then the program's own code as the main window runs it: a
-//               CCameraConnection downloading on a worker thread, each finished file added to a
-//               real thumbnail tray (the SlideTray component hosted with CreateControl) while
-//               the UI thread pumps messages, as the main window and its download dialog do;
-//               then the time from the start of the download, and from the last file written,
-//               to the last thumbnail drawn;
+// small ones (640x480, no preview), for the tray's memory. For each set it prints:
+//   rounds      (three for A and B, one for C) of, in turn: CopyFileA of the same files into a
+//               scratch folder, the yardstick; the camera driver's copy alone; the program's
+//               connection with a sink that does nothing; the program's download dialog
+//               (CDownloadProgressDlg, its worker, its text and bar) without a tray; and the
+//               same with each finished file added to a real thumbnail tray (the SlideTray
+//               component hosted with CreateControl), as the main window runs a refresh,
+//               then the time from the start of the download, and from the last file
+//               written, to the last thumbnail drawn. Each download's opening of the camera
+//               (item list, counts) is shown within it;
+//   summary     the best of each kind over the rounds, the download into the live tray against
+//               the copy, and the median time from the last file to the last thumbnail;
 //   memory      (set C) the process's private bytes once every thumbnail of the set is made;
 //   thumbnail   MakeThumbnail, the tray's own engine, called directly on the files (at most
 //               the first 500);
 //   decode      a plain WIC decode of one whole picture to 32-bpp BGR.
+// An argument naming sets ("A", "BC") measures only those.
 // MB are 10^6 bytes. The figures depend on the machine; nothing here passes or fails.
 //
 // The camera and download folders are made under the temp path and removed at the end. The
@@ -39,11 +42,14 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/BenchClock.h"
 #include "camera/CameraConnection.h"
 #include "camera/CameraDriver.h"
+#include "camera/DownloadOwner.h"
+#include "camera/DownloadProgressDlg.h"
 #include "camera/DownloadProgressSink.h"
 #include "controls/SlideTray.h"
 #include "external/slidetray/SlideTrayControl.h"
@@ -86,11 +92,12 @@ struct PictureSet {
     int thumbnailGoalMs;     // for MakeThumbnail's mean; 0 for none
     int lastThumbnailGoalMs; // for the last thumbnail after the last file; 0 for none
     int memoryGoalMB;        // private bytes with the set's thumbnails made; 0: not reported
+    int rounds;              // of the copy and the three downloads, in turn
 };
 const PictureSet kSets[] = {
-    {'A', 200, 4000, 3000, true, 24, 0, 500, 0},
-    {'B', 50, 4000, 3000, false, 24, 40, 1000, 0},
-    {'C', 5000, 640, 480, false, 6, 0, 0, 200},
+    {'A', 200, 4000, 3000, true, 24, 0, 500, 0, 3},
+    {'B', 50, 4000, 3000, false, 24, 40, 1000, 0, 3},
+    {'C', 5000, 640, 480, false, 6, 0, 0, 200, 1},
 };
 
 // --- output --------------------------------------------------------------------------------
@@ -272,12 +279,17 @@ bool FillCamera(const std::string& camera, const PictureSet& set,
 
 // --- the measurements ----------------------------------------------------------------------
 
-void MeasureCopy(char set, const std::vector<std::string>& files, ULONGLONG bytes,
-                 const std::string& target, double* ms) {
-    *ms = 0.0;
+// Deleting a few hundred MB of files keeps this machine's kernel busy for a while after the
+// calls return (it gives the memory back to the host); the next measurement waits for that.
+void Settle() {
+    ::Sleep(300);
+}
+
+// The plain copy's time in ms; 0 when it failed.
+double MeasureCopy(const std::vector<std::string>& files, const std::string& target) {
     if (!scratch::MakeDirectories(target)) {
         Fail("cannot make %s", target.c_str());
-        return;
+        return 0.0;
     }
     double start = NowMs();
     for (const std::string& file : files) {
@@ -285,28 +297,35 @@ void MeasureCopy(char set, const std::vector<std::string>& files, ULONGLONG byte
         if (!::CopyFileA(file.c_str(), copy.c_str(), FALSE)) {
             Fail("CopyFileA %s failed with %lu", file.c_str(), ::GetLastError());
             scratch::RemoveTree(target);
-            return;
+            return 0.0;
         }
     }
-    *ms = NowMs() - start;
-    Figure(set, "copy %zu files (%.0f MB): %.0f ms, %.0f MB/s", files.size(), Megabytes(bytes), *ms,
-           MegabytesPerSecond(bytes, *ms));
+    double ms = NowMs() - start;
     scratch::RemoveTree(target);
+    Settle();
+    return ms;
 }
 
-// Stands in for the download dialog: each finished file goes to the tray on the worker
-// thread, as the main window's OnItemAdded does.
-class CBenchSink final : public CDownloadProgressSink {
+// Stands in for the main window as the download dialog's owner: each finished file goes to
+// the tray on the worker thread, as the main window's OnItemAdded does (or nowhere, for the
+// dialog's own share of the time). The download's span is taken from the worker's start to
+// the moment the driver's download returned.
+class CBenchOwner final : public CDownloadOwner {
 public:
-    CBenchSink(CCameraConnection* connection, CSlideTray* tray, HWND window)
-        : m_connection(connection), m_tray(tray), m_window(window) {}
+    CBenchOwner(CCameraConnection* connection, CSlideTray* tray)
+        : m_connection(connection), m_tray(tray) {
+        connection->SetStageHook([this](DownloadStage stage) {
+            if (stage == DownloadStage::WorkerStarting) {
+                m_start = NowMs();
+            }
+        });
+    }
+    ~CBenchOwner() { m_connection->SetStageHook(nullptr); }
 
-    HWND GetReportWindow() const override { return m_window; }
-    void OnFileStarted() override { ++m_started; }
-    void AddFinishedItem() override {
+    void OnItemAdded(int index) override {
         m_lastFile = NowMs();
-        const CameraItem* item = m_connection->GetItem(m_started - 1);
-        if (item == nullptr) {
+        const CameraItem* item = m_connection->GetItem(index);
+        if (item == nullptr || m_tray == nullptr) {
             return;
         }
         try {
@@ -317,46 +336,24 @@ public:
             e->Delete();
         }
     }
-    void AdvanceProgress(int /*kind*/) override {}
+    void SetTransferIdle(BOOL idle) override {
+        (idle ? m_end : m_opened) = NowMs();
+    }
 
     int Added() const { return m_added; }
+    double Start() const { return m_start; }
+    double Opened() const { return m_opened; }
+    double End() const { return m_end; }
     double LastFile() const { return m_lastFile; }
 
 private:
     CCameraConnection* m_connection;
     CSlideTray* m_tray;
-    HWND m_window;
-    int m_started = 0; // worker thread only
     std::atomic<int> m_added{0};
+    std::atomic<double> m_start{0.0};
+    std::atomic<double> m_opened{0.0};
+    std::atomic<double> m_end{0.0};
     std::atomic<double> m_lastFile{0.0};
-};
-
-// What the download worker does, as the download dialog's RunDownload does it.
-struct DownloadJob {
-    CCameraConnection* connection = nullptr;
-    CBenchSink* sink = nullptr;
-    double start = 0.0;
-    double openedAt = 0.0;
-    double end = 0.0;
-    int total = 0;
-    BOOL opened = FALSE;
-    BOOL downloaded = FALSE;
-    std::atomic<bool> done{false};
-
-    static UINT Run(LPVOID param) {
-        auto* job = static_cast<DownloadJob*>(param);
-        job->start = NowMs();
-        job->opened = job->connection->Open(job->sink);
-        job->openedAt = NowMs();
-        if (job->opened) {
-            job->total = job->connection->GetTotalCount();
-            job->downloaded = job->connection->Download();
-            job->connection->Close();
-        }
-        job->end = NowMs();
-        job->done = true;
-        return 0;
-    }
 };
 
 // The driver alone: its own callbacks name the files in the download folder and do no more.
@@ -388,38 +385,58 @@ public:
 void EmptyFolder(const std::string& folder) {
     scratch::RemoveTree(folder);
     scratch::MakeDirectories(folder);
+    Settle();
 }
 
-// Where the download's time goes: the driver's copy alone, then the program's connection with
-// a sink that does nothing; the live tray follows in MeasureDownload.
-void MeasureDownloadParts(char set, ULONGLONG bytes, const std::string& download) {
+// One download's time and the part of it spent opening the camera (item list and counts), in
+// ms; ms is 0 when the download failed.
+struct Timing {
+    double ms = 0.0;
+    double openMs = 0.0;
+};
+
+// The driver's copy alone, with callbacks that only name the files.
+Timing MeasureDriverAlone(char set, const std::string& download) {
+    Timing timing;
     DriverOnly names{download};
     double start = NowMs();
     DWORD camera = KCAMAPI_Init(&DriverOnly::Name, &DriverOnly::Done, &names, nullptr, nullptr);
+    const double opened = NowMs();
     const DWORD status = camera != 0 ? KCAMAPI_Download(camera) : 1;
     KCAMAPI_Reset(camera);
-    double ms = NowMs() - start;
     if (status != 0) {
         Fail("set %c: the driver alone failed", set);
-        return;
+    } else {
+        timing.ms = NowMs() - start;
+        timing.openMs = opened - start;
     }
-    Figure(set, "download, the driver alone: %.0f ms, %.0f MB/s", ms,
-           MegabytesPerSecond(bytes, ms));
     EmptyFolder(download);
+    return timing;
+}
 
-    CCameraConnection connection;
-    CNullSink sink;
-    start = NowMs();
-    BOOL done = connection.Open(&sink) && connection.Download();
-    connection.Close();
-    ms = NowMs() - start;
+// The program's connection with a sink that does nothing, on a thread of its own as the
+// download dialog's worker runs it.
+Timing MeasureNullSink(char set, const std::string& download) {
+    Timing timing;
+    BOOL done = FALSE;
+    std::thread worker([&] {
+        CCameraConnection connection;
+        CNullSink sink;
+        double start = NowMs();
+        done = connection.Open(&sink);
+        const double opened = NowMs();
+        done = done && connection.Download();
+        connection.Close();
+        timing.ms = NowMs() - start;
+        timing.openMs = opened - start;
+    });
+    worker.join();
     if (!done) {
         Fail("set %c: the connection's download failed", set);
-        return;
+        timing = Timing();
     }
-    Figure(set, "download, the connection with a sink that does nothing: %.0f ms, %.0f MB/s", ms,
-           MegabytesPerSecond(bytes, ms));
     EmptyFolder(download);
+    return timing;
 }
 
 long ThumbnailsReady(const CSlideTray& tray) {
@@ -442,29 +459,40 @@ void EmptyTray(CSlideTray* tray) {
     }
 }
 
-void MeasureDownload(const PictureSet& pictures, ULONGLONG bytes, double copyMs, CWnd* frame,
-                     CSlideTray* tray) {
+// The program's own download: its progress dialog runs the connection on its worker thread
+// and, with a tray, each finished file goes to it; then the UI thread waits for the last
+// thumbnail to be drawn. Drawn figures are 0 when that did not happen in time.
+struct LiveRun {
+    Timing download;
+    double drawnAfterStart = 0.0;
+    double drawnAfterLastFile = 0.0;
+};
+
+LiveRun MeasureDialogDownload(const PictureSet& pictures, CWnd* frame, CSlideTray* tray) {
+    LiveRun run;
     const char set = pictures.name;
     const int files = pictures.count;
     const double privateBefore = PrivateMegabytes();
     CCameraConnection connection;
-    CBenchSink sink(&connection, tray, frame->GetSafeHwnd());
-    DownloadJob job;
-    job.connection = &connection;
-    job.sink = &sink;
-    CWinThread* worker =
-        AfxBeginThread(&DownloadJob::Run, &job, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    if (worker == nullptr) {
-        Fail("cannot start the download worker");
-        return;
+    CBenchOwner owner(&connection, tray);
+    CDownloadProgressDlg dialog(frame);
+    dialog.SetConnection(&connection);
+    dialog.SetOwner(&owner);
+    const INT_PTR outcome = dialog.DoModal();
+    if (outcome != DOWNLOAD_RESULT_DONE || connection.GetTotalCount() != files ||
+        (tray != nullptr && owner.Added() != files)) {
+        Fail("set %c: download outcome %d, %d of %d files reached the tray", set,
+             static_cast<int>(outcome), owner.Added(), files);
+        return run;
     }
-    worker->m_bAutoDelete = FALSE;
-    worker->ResumeThread();
+    run.download.ms = owner.End() - owner.Start();
+    run.download.openMs = owner.Opened() - owner.Start();
+    if (tray == nullptr) {
+        return run;
+    }
 
-    // The UI thread pumps as the download dialog's modal loop does, and watches the tray: it
-    // sleeps while nothing arrives (waking at least every 10 ms to look at the tray), not
-    // every millisecond, which would take a good part of a core from the download.
-    double drawn = 0.0;
+    // The UI thread pumps as the main window's does once the dialog has closed, and watches
+    // the tray, sleeping while nothing arrives.
     long ready = 0;
     const double waitStart = NowMs();
     for (;;) {
@@ -473,62 +501,33 @@ void MeasureDownload(const PictureSet& pictures, ULONGLONG bytes, double copyMs,
             ::TranslateMessage(&message);
             ::DispatchMessageA(&message);
         }
-        if (job.done) {
-            ready = ThumbnailsReady(*tray);
-            if (ready < 0) {
-                break; // a SlideTray.dll without the diagnostic member
-            }
-            if (ready >= sink.Added()) {
-                ::RedrawWindow(tray->GetSafeHwnd(), nullptr, nullptr,
-                               RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-                ::UpdateWindow(tray->GetSafeHwnd());
-                drawn = NowMs();
-                break;
-            }
+        ready = ThumbnailsReady(*tray);
+        if (ready < 0) {
+            Fail("the tray does not answer ThumbnailsReady: is SlideTray.dll beside the bench?");
+            return run;
+        }
+        if (ready >= owner.Added()) {
+            ::RedrawWindow(tray->GetSafeHwnd(), nullptr, nullptr,
+                           RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            ::UpdateWindow(tray->GetSafeHwnd());
+            run.drawnAfterStart = NowMs() - owner.Start();
+            run.drawnAfterLastFile = NowMs() - owner.LastFile();
+            break;
         }
         if (NowMs() - waitStart > kThumbnailTimeoutMs) {
-            connection.SetAbortFlag();
-            break;
+            Figure(set, "last thumbnail: not drawn within %.0f s (%ld of %d made)",
+                   kThumbnailTimeoutMs / 1000, ready, files);
+            return run;
         }
         ::MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
-    ::WaitForSingleObject(worker->m_hThread, INFINITE);
-    delete worker;
-
-    if (!job.opened || !job.downloaded || job.total != files || sink.Added() != files) {
-        Fail("set %c: download %s, %d of %d files reached the tray", set,
-             !job.opened ? "found no camera" : (job.downloaded ? "done" : "failed"), sink.Added(),
-             files);
-        return;
-    }
-    double downloadMs = job.end - job.start;
-    Figure(set, "download %d files (%.0f MB): %.0f ms, %.0f MB/s", files, Megabytes(bytes),
-           downloadMs, MegabytesPerSecond(bytes, downloadMs));
-    Figure(set, "camera open (item list, counts) within it: %.0f ms", job.openedAt - job.start);
-    if (copyMs > 0.0) {
-        Figure(set, "download speed against plain copy: %.0f%%", 100.0 * copyMs / downloadMs);
-    }
-    if (ready < 0) {
-        Fail("the tray does not answer ThumbnailsReady: is SlideTray.dll beside the bench?");
-        return;
-    }
-    if (drawn == 0.0) {
-        Figure(set, "last thumbnail: not drawn within %.0f s (%ld of %d made)",
-               kThumbnailTimeoutMs / 1000, ready, files);
-        return;
-    }
-    Figure(set, "last thumbnail drawn after download start: %.0f ms", drawn - job.start);
-    char goal[32] = "";
-    if (pictures.lastThumbnailGoalMs > 0) {
-        snprintf(goal, sizeof goal, " (goal %d ms)", pictures.lastThumbnailGoalMs);
-    }
-    Figure(set, "last thumbnail drawn after last file: %.0f ms%s", drawn - sink.LastFile(), goal);
     if (pictures.memoryGoalMB > 0) {
         Figure(set,
                "private bytes with the tray's %d thumbnails made: %.0f MB (goal %d MB); "
                "%.0f MB before the download",
                files, PrivateMegabytes(), pictures.memoryGoalMB, privateBefore);
     }
+    return run;
 }
 
 void MeasureThumbnails(const PictureSet& set, const std::vector<std::string>& files) {
@@ -613,7 +612,84 @@ void MeasureDecode(const PictureSet& set, IWICImagingFactory* factory, const std
 
 // --- the run -------------------------------------------------------------------------------
 
-int RunSets(const std::string& root, IWICImagingFactory* factory, scratch::RegistryKey* driver) {
+double Best(const std::vector<double>& values) {
+    double best = 0.0;
+    for (double value : values) {
+        if (value > 0.0 && (best == 0.0 || value < best)) {
+            best = value;
+        }
+    }
+    return best;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The copy and the three downloads in turn, set.rounds times, so that the machine's moods
+// (other processes, the host reclaiming freed memory) fall on all of them alike. Each round
+// is printed; the summary compares the best of each.
+void MeasureDownloads(const PictureSet& set, const std::vector<std::string>& files,
+                      ULONGLONG bytes, const std::string& copyFolder, const std::string& download,
+                      CWnd* frame, CSlideTray* tray) {
+    std::vector<double> copy, driver, connection, dialog, live, afterLastFile;
+    for (int round = 1; round <= set.rounds; ++round) {
+        copy.push_back(MeasureCopy(files, copyFolder));
+        Timing alone = MeasureDriverAlone(set.name, download);
+        Timing bare = MeasureNullSink(set.name, download);
+        Timing shown = MeasureDialogDownload(set, frame, nullptr).download;
+        EmptyFolder(download);
+        LiveRun run = MeasureDialogDownload(set, frame, tray);
+        EmptyTray(tray);
+        EmptyFolder(download);
+        driver.push_back(alone.ms);
+        connection.push_back(bare.ms);
+        dialog.push_back(shown.ms);
+        live.push_back(run.download.ms);
+        afterLastFile.push_back(run.drawnAfterLastFile);
+        Figure(set.name,
+               "round %d: copy %.0f ms; driver alone %.0f ms (open %.0f); connection, null sink "
+               "%.0f ms (open %.0f); progress dialog %.0f ms (open %.0f); with the live tray "
+               "%.0f ms (open %.0f), last thumbnail %.0f ms after the start, %.0f ms after the "
+               "last file",
+               round, copy.back(), alone.ms, alone.openMs, bare.ms, bare.openMs, shown.ms,
+               shown.openMs, run.download.ms, run.download.openMs, run.drawnAfterStart,
+               run.drawnAfterLastFile);
+    }
+    const char* of = set.rounds > 1 ? ", best of the rounds" : "";
+    const double copyMs = Best(copy);
+    Figure(set.name, "copy %zu files (%.0f MB): %.0f ms, %.0f MB/s%s", files.size(),
+           Megabytes(bytes), copyMs, MegabytesPerSecond(bytes, copyMs), of);
+    Figure(set.name, "download, the driver alone: %.0f ms, %.0f MB/s", Best(driver),
+           MegabytesPerSecond(bytes, Best(driver)));
+    Figure(set.name, "download, the connection with a sink that does nothing: %.0f ms, %.0f MB/s",
+           Best(connection), MegabytesPerSecond(bytes, Best(connection)));
+    Figure(set.name, "download, the progress dialog without a tray: %.0f ms, %.0f MB/s",
+           Best(dialog), MegabytesPerSecond(bytes, Best(dialog)));
+    const double liveMs = Best(live);
+    Figure(set.name, "download %zu files (%.0f MB) into the live tray: %.0f ms, %.0f MB/s%s",
+           files.size(), Megabytes(bytes), liveMs, MegabytesPerSecond(bytes, liveMs), of);
+    if (copyMs > 0.0 && liveMs > 0.0) {
+        Figure(set.name, "download speed against plain copy: %.0f%%", 100.0 * copyMs / liveMs);
+    }
+    char goal[32] = "";
+    if (set.lastThumbnailGoalMs > 0) {
+        snprintf(goal, sizeof goal, " (goal %d ms)", set.lastThumbnailGoalMs);
+    }
+    if (std::count(afterLastFile.begin(), afterLastFile.end(), 0.0) != 0) {
+        Figure(set.name, "last thumbnail: not drawn in every round");
+    } else {
+        Figure(set.name, "last thumbnail drawn after last file: %.0f ms%s%s",
+               Median(afterLastFile), set.rounds > 1 ? ", median of the rounds" : "", goal);
+    }
+}
+
+int RunSets(const std::string& root, IWICImagingFactory* factory, scratch::RegistryKey* driver,
+            const char* only) {
     std::string download = root + "\\download";
     scratch::RegistryKey properties(HKEY_CURRENT_USER, kPropertiesKey);
     if (!scratch::MakeDirectories(download) || !properties.IsReady() ||
@@ -651,6 +727,9 @@ int RunSets(const std::string& root, IWICImagingFactory* factory, scratch::Regis
 
     int status = 0;
     for (const PictureSet& set : kSets) {
+        if (only != nullptr && std::strchr(only, set.name) == nullptr) {
+            continue;
+        }
         std::string camera = root + "\\camera" + set.name;
         std::vector<std::string> files;
         ULONGLONG bytes = 0;
@@ -663,12 +742,7 @@ int RunSets(const std::string& root, IWICImagingFactory* factory, scratch::Regis
                 break;
             }
         }
-        double copyMs = 0.0;
-        MeasureCopy(set.name, files, bytes, root + "\\copy", &copyMs);
-        MeasureDownloadParts(set.name, bytes, download);
-        MeasureDownload(set, bytes, copyMs, &frame, &tray);
-        EmptyTray(&tray);
-        EmptyFolder(download);
+        MeasureDownloads(set, files, bytes, root + "\\copy", download, &frame, &tray);
         MeasureThumbnails(set, files);
         MeasureDecode(set, factory, files.front());
         if (!scratch::RemoveTree(camera)) {
@@ -682,7 +756,9 @@ int RunSets(const std::string& root, IWICImagingFactory* factory, scratch::Regis
 
 } // namespace
 
-int main() {
+// With an argument ("A", "BC"), only the sets it names are measured.
+int main(int argc, char** argv) {
+    const char* only = argc > 1 ? argv[1] : nullptr;
     scratch::Directory folder("fotoloft-bench-tray");
     if (!folder.IsReady()) {
         Fail("cannot make a scratch folder under the temp path");
@@ -711,7 +787,7 @@ int main() {
             Fail("registering SlideTray.dll from %s failed: 0x%08lX", scratch::ExeFolder().c_str(),
                  static_cast<unsigned long>(registration.Result()));
         } else {
-            status = RunSets(folder.Path(), factory.Get(), &driver);
+            status = RunSets(folder.Path(), factory.Get(), &driver, only);
         }
     }
     ::CoFreeUnusedLibraries();

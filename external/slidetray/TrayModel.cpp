@@ -24,8 +24,17 @@ void CTrayModel::Add(const std::string& path, const std::string& label) {
     item.path = path;
     item.label = label;
     m_items.push_back(std::move(item));
-    m_lastAdd = ::GetTickCount64();
-    ::WakeConditionVariable(&m_workChanged);
+    // The first of a burst wakes every worker, so that those waiting without a limit start
+    // watching for the pause; after it, only an item a worker may make now (one on screen)
+    // wakes one. In between, the waiting workers wake at the pause by themselves.
+    const ULONGLONG now = ::GetTickCount64();
+    const size_t index = m_items.size() - 1;
+    if (now - m_lastAdd >= kArrivalQuietMs) {
+        ::WakeAllConditionVariable(&m_workChanged);
+    } else if (index >= m_visibleFirst && index < m_visibleLast) {
+        ::WakeConditionVariable(&m_workChanged);
+    }
+    m_lastAdd = now;
     NotifyLocked(kTrayItemsChanged);
 }
 
@@ -170,13 +179,20 @@ void CTrayModel::SetVisible(size_t first, size_t last) {
     m_visibleLast = last;
 }
 
-bool CTrayModel::PickJobLocked(size_t* index) {
+bool CTrayModel::PickVisibleLocked(size_t* index) const {
     size_t visibleEnd = m_visibleLast < m_items.size() ? m_visibleLast : m_items.size();
     for (size_t i = m_visibleFirst; i < visibleEnd; ++i) {
         if (m_items[i].state == State::Waiting) {
             *index = i;
             return true;
         }
+    }
+    return false;
+}
+
+bool CTrayModel::PickJobLocked(size_t* index) {
+    if (PickVisibleLocked(index)) {
+        return true;
     }
     while (m_next < m_items.size() && m_items[m_next].state != State::Waiting) {
         ++m_next;
@@ -195,14 +211,17 @@ bool CTrayModel::NextJob(TrayJob* job) {
             return false;
         }
         const ULONGLONG sinceAdd = ::GetTickCount64() - m_lastAdd;
-        if (m_making > 0 && sinceAdd < kArrivalQuietMs) {
-            // Files are arriving and a thumbnail is being made: wait until they stop.
+        const bool arriving = sinceAdd < kArrivalQuietMs;
+        size_t index = 0;
+        const bool picked =
+            arriving ? m_making == 0 && PickVisibleLocked(&index) : PickJobLocked(&index);
+        if (!picked && arriving) {
+            // Files are arriving: wait until they stop (or an item on screen comes).
             ::SleepConditionVariableSRW(&m_workChanged, &m_lock,
                                         static_cast<DWORD>(kArrivalQuietMs - sinceAdd), 0);
             continue;
         }
-        size_t index = 0;
-        if (PickJobLocked(&index)) {
+        if (picked) {
             Item& item = m_items[index];
             item.state = State::Making;
             ++m_making;

@@ -78,11 +78,11 @@ public:
     // The items on screen: workers take these first, then the rest in order.
     void SetVisible(size_t first, size_t last);
     // Blocks until there is a thumbnail to make (true) or the workers must stop (false).
-    // While items keep arriving (a download filling the tray) one worker at a time makes
-    // thumbnails, so that the rest of the machine goes to the copy; the others join in once
-    // no item came for kArrivalQuietMs.
+    // While items keep arriving (a download filling the tray) only the items on screen are
+    // made, by one worker at a time, so that the rest of the machine goes to the copy; the
+    // rest are made, by every worker, once no item came for kArrivalQuietMs.
     bool NextJob(TrayJob* job);
-    static constexpr DWORD kArrivalQuietMs = 100;
+    static constexpr DWORD kArrivalQuietMs = 50;
     // Stores a made thumbnail unless its item was cleared meanwhile.
     void Finish(const TrayJob& job, std::shared_ptr<const TrayThumbnail> thumbnail);
     // Counted before a worker thread starts, so that Stop waits for it too.
@@ -104,6 +104,7 @@ private:
     // Bits of m_posted, one per kind of message on its way.
     static unsigned PostedBit(UINT message) { return 1u << (message - WM_USER); }
     void NotifyLocked(UINT message);
+    bool PickVisibleLocked(size_t* index) const;
     bool PickJobLocked(size_t* index);
 
     mutable SRWLOCK m_lock = SRWLOCK_INIT;

@@ -1,5 +1,5 @@
-// The tray's model on its own: while items keep arriving, one worker at a time makes
-// thumbnails; the others take work once arrivals pause.
+// The tray's model on its own: while items keep arriving, only the items on screen get their
+// thumbnails, one at a time; the rest wait for a pause, and then every worker joins in.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,40 +11,57 @@
 
 namespace {
 
-TEST(TrayModelTest, WhileItemsArriveASecondWorkerWaitsForAPause) {
+TEST(TrayModelTest, WhileItemsArriveOnlyItemsOnScreenAreMadeOneAtATime) {
     CTrayModel model;
+    model.SetVisible(0, 2);
     model.Add("a.jpg", "A");
     model.Add("b.jpg", "B");
+    model.Add("c.jpg", "C");
     TrayJob first;
     ASSERT_TRUE(model.NextJob(&first));
+    EXPECT_EQ(0u, first.index);
 
     std::atomic<ULONGLONG> tookAt{0};
+    std::atomic<bool> tookOnScreen{false};
     TrayJob second;
+    TrayJob third;
     std::thread worker([&] {
+        // The second item on screen, once the first is done, while items still arrive ...
         if (model.NextJob(&second)) {
+            tookOnScreen = true;
+        }
+        model.Finish(second, nullptr);
+        // ... and the one off screen only after the pause.
+        if (model.NextJob(&third)) {
             tookAt = ::GetTickCount64();
         }
     });
-    // Items keep coming for a while: the second worker stays out.
     ULONGLONG lastAdd = 0;
-    for (int i = 0; i < 6; ++i) {
-        ::Sleep(20);
+    for (int i = 0; i < 8; ++i) {
+        ::Sleep(CTrayModel::kArrivalQuietMs / 3);
+        if (i == 0) {
+            EXPECT_FALSE(tookOnScreen.load()) << "a second job was taken beside the first";
+        }
+        if (i == 2) {
+            model.Finish(first, nullptr);
+        }
         model.Add("more.jpg", "More");
         lastAdd = ::GetTickCount64();
-        EXPECT_EQ(0u, tookAt.load()) << "a second job was taken while items arrived";
+        EXPECT_EQ(0u, tookAt.load()) << "an item off screen was made while items arrived";
     }
-    // Then they stop, and it takes the next item without the first finishing.
     worker.join();
+    EXPECT_TRUE(tookOnScreen.load());
+    EXPECT_EQ(1u, second.index);
     ASSERT_NE(0u, tookAt.load());
     EXPECT_GE(tookAt.load() - lastAdd, CTrayModel::kArrivalQuietMs / 2);
-    EXPECT_EQ(1u, second.index);
+    EXPECT_EQ(2u, third.index);
 
-    // Once the first job is done, nothing holds a worker back.
-    model.Finish(first, nullptr);
-    model.Finish(second, nullptr);
-    TrayJob third;
-    ASSERT_TRUE(model.NextJob(&third));
+    // After the pause nothing holds a second worker back.
+    TrayJob fourth;
+    ASSERT_TRUE(model.NextJob(&fourth));
+    EXPECT_EQ(3u, fourth.index);
     model.Finish(third, nullptr);
+    model.Finish(fourth, nullptr);
     model.Stop(1000);
 }
 
