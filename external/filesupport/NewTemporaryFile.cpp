@@ -45,7 +45,23 @@ bool RenameOpenFile(HANDLE file, const char* target) {
 
 } // namespace
 
+// An empty file at `target` (a placeholder, as GetTempFileName makes) is deleted rather than
+// replaced: on Linux file systems with delayed allocation (ext4, so also under Wine) a rename
+// that replaces a file starts writing the renamed one to disk at once, which costs more than
+// the whole write to the page cache did, and a later delete waits for it.
+static void DeletePlaceholder(const char* target) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (::GetFileAttributesExA(target, GetFileExInfoStandard, &data) &&
+        !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeHigh == 0 &&
+        data.nFileSizeLow == 0) {
+        ::DeleteFileA(target);
+    }
+}
+
 bool FinishTemporary(HANDLE file, const char* path, const char* target, bool complete) {
+    if (complete) {
+        DeletePlaceholder(target);
+    }
     const bool renamed = complete && RenameOpenFile(file, target);
     bool done = ::CloseHandle(file) != FALSE && complete;
     if (done && !renamed) {
