@@ -1,5 +1,7 @@
 #include "tests/support/ProgramDriver.h"
 
+#include <cstdio>
+
 #include "external/slidetray/TrayLayout.h"
 #include "resource.h"
 #include "tests/support/ScratchFiles.h"
@@ -22,6 +24,7 @@ Program::Program(const std::string& exePath, const std::string& arguments,
     startup.cb = sizeof startup;
     if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                           folder.c_str(), &startup, &m_process)) {
+        std::fprintf(stderr, "cannot start %s: error %lu\n", exePath.c_str(), ::GetLastError());
         m_process = PROCESS_INFORMATION{};
     }
 }
@@ -60,6 +63,12 @@ HWND Program::WaitForWindow(const char* title, DWORD timeoutMs, HWND except) con
             return found != nullptr || !Running();
         },
         timeoutMs);
+    DWORD exitCode = 0;
+    if (found == nullptr && Started() && WaitForExit(0, &exitCode)) {
+        // Said here, since the test only sees that the window never came.
+        std::fprintf(stderr, "the program ended (exit code 0x%08lX) while a window \"%s\" was awaited\n",
+                     static_cast<unsigned long>(exitCode), title != nullptr ? title : "");
+    }
     return found;
 }
 
