@@ -56,7 +56,6 @@
 #include "external/slidetray/ThumbnailMaker.h"
 #include "external/slidetray/TrayLayout.h"
 #include "framework/Exception.h"
-#include "framework/WinThread.h"
 #include "tests/external/imaging/ImagingTestSupport.h"
 #include "tests/support/ExifFiles.h"
 #include "tests/support/ScratchFiles.h"

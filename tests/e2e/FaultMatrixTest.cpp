@@ -24,6 +24,7 @@
 using e2etest::kAborted;
 using e2etest::kAppCaption;
 using e2etest::kComplete;
+using e2etest::kCreate;
 using e2etest::kNoCamera;
 using e2etest::kSaveTitle;
 using e2etest::kDownloadTitle;
@@ -34,7 +35,6 @@ using e2etest::kWindowTimeout;
 namespace {
 
 const char kCannot[] = "Cannot transfer files to the selected folder";
-const char kCreate[] = "The specified directory does not exist.  Would you like to create it now?";
 const char kCounts[] = "2 % of camera memory full | 2 Snapshots Taken | 1 Video Taken";
 const std::string kMessageLine = std::string("message: ") + kAborted;
 

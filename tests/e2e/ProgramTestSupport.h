@@ -26,6 +26,8 @@ constexpr const char* kSaveTitle = "Select gallery for saving";
 constexpr const char* kNewTitle = "Create New Gallery";
 constexpr const char* kAppCaption = "Fotoloft"; // the caption of the program's message boxes
 constexpr const char* kComplete = "Images transfer complete.";
+constexpr const char* kCreate =
+    "The specified directory does not exist.  Would you like to create it now?";
 
 // The memory figure the driver gives for files of `used` bytes on the tests' 1 MiB camera.
 inline int PercentFull(size_t used) {

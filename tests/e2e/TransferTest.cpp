@@ -7,6 +7,7 @@
 
 using e2etest::kAppCaption;
 using e2etest::kComplete;
+using e2etest::kCreate;
 using e2etest::kMainTitle;
 using e2etest::kNewTitle;
 using e2etest::kSaveTitle;
@@ -18,8 +19,6 @@ namespace {
 
 const char kReplace[] =
     "The selected gallery already has images with the same names. \nReplace existing images?";
-const char kCreate[] =
-    "The specified directory does not exist.  Would you like to create it now?";
 
 }  // namespace
 
