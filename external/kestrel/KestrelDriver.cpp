@@ -3,8 +3,8 @@
 // folder of a card in a card reader. One source builds camlnk1.dll, camlnk2.dll and
 // camldr2.dll; their .def files choose what each exports.
 #include "KestrelCamera.h"
+#include "ItemCopy.h"
 #include "JpegSize.h"
-#include "external/filesupport/NewTemporaryFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,14 +18,15 @@
 
 namespace {
 
+using kestrel::FileHandle;
+using kestrel::ReadAhead;
+
 const char kSettingsKey[] = "Software\\Orvex\\Kestrel Camera Driver";
 const DWORD kDefaultCapacityMB = 128;
 // Sleep(INFINITE) would hang the download for good; a minute per file is slow enough.
 const DWORD kMaxFileDelayMs = 60000;
 // Deeper trees are not a camera's; the bound also stops a loop of folder links.
 const int kMaxFolderDepth = 32;
-// Under Wine, reads and writes of 64 KiB copy about three times as fast as of 1 MiB.
-const DWORD kCopyChunkBytes = 64 * 1024;
 
 const DWORD kOk = 0;
 const DWORD kFail = static_cast<DWORD>(E_FAIL);
@@ -92,28 +93,6 @@ std::string Extension(const std::string& name) {
 ULONGLONG FileSize(const WIN32_FIND_DATAA& data) {
     return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
-
-// Closes a kernel handle when it goes out of scope.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-    bool Close() {
-        if (m_handle == INVALID_HANDLE_VALUE) {
-            return true;
-        }
-        BOOL closed = CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed != FALSE;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 // Ends a FindFirstFile search when it goes out of scope.
 class FindHandle {
@@ -438,69 +417,6 @@ DWORD FreePercent(ULONGLONG usedBytes, ULONGLONG capacityBytes) {
 
 // ---- download ------------------------------------------------------------------------
 
-// Copies the source into an open temporary file; with breakHalfway it stops after half
-// the bytes and reports failure, as a transfer cut off in the middle would. (A view of the
-// source handed to WriteFile would copy once instead of twice, but under Wine mapping each
-// file costs several times what the copy saves.)
-bool WriteCopy(HANDLE source, HANDLE target, bool breakHalfway) {
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(source, &size)) {
-        return false;
-    }
-    ULONGLONG limit = breakHalfway ? static_cast<ULONGLONG>(size.QuadPart) / 2 : ~0ULL;
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kCopyChunkBytes]);
-    if (!buffer) {
-        return false;
-    }
-    ULONGLONG copied = 0;
-    for (;;) {
-        DWORD want = static_cast<DWORD>(std::min<ULONGLONG>(kCopyChunkBytes, limit - copied));
-        if (want == 0) {
-            break;
-        }
-        DWORD read = 0;
-        if (!ReadFile(source, buffer.get(), want, &read, nullptr)) {
-            return false;
-        }
-        if (read == 0) {
-            break;
-        }
-        DWORD written = 0;
-        if (!WriteFile(target, buffer.get(), read, &written, nullptr) || written != read) {
-            return false;
-        }
-        copied += read;
-    }
-    return !breakHalfway;
-}
-
-// Copies an item to the path the program named. The bytes go to a temporary file in the
-// target folder first and are renamed into place, so that the path never holds half a file.
-bool CopyItem(const std::string& source, const char* target, bool breakHalfway) {
-    char full[MAX_PATH];
-    char* filePart = nullptr;
-    DWORD length = GetFullPathNameA(target, MAX_PATH, full, &filePart);
-    if (length == 0 || length >= MAX_PATH || filePart == nullptr || *filePart == '\0') {
-        return false;
-    }
-    std::string folder(full, static_cast<size_t>(filePart - full));
-    FileHandle input(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!input.IsValid()) {
-        return false;
-    }
-    // A new file under a name of its own: under Wine a file truncated after its creation (as
-    // GetTempFileName's empty file opened again would be) is written back to disk when it
-    // closes, where a new one stays in the page cache like a plain copy's.
-    char temporary[MAX_PATH];
-    HANDLE output = filesupport::CreateNewTemporary(folder, "kcd", temporary);
-    if (output == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const bool copied = WriteCopy(input.Get(), output, breakHalfway);
-    return filesupport::FinishTemporary(output, temporary, full, copied);
-}
-
 // ---- sessions ------------------------------------------------------------------------
 
 struct BulkSession {
@@ -619,8 +535,12 @@ DWORD CountKind(DWORD camera, DWORD* value, int kind) {
     });
 }
 
-// One file of a download: steps as KCAMAPI_Download describes them.
-DWORD DownloadItem(const CameraSession& session, const Item& item, bool failHere, DWORD delayMs) {
+// One file of a download: steps as KCAMAPI_Download describes them. `failAtFile` counts
+// from 1 (0: none). Once a file is in place, the next ones are queued to be read ahead into
+// its folder, up to the file that is to break, which is always copied when it is named.
+DWORD DownloadItem(const CameraSession& session, size_t index, size_t failAtFile,
+                   DWORD delayMs, ReadAhead& readAhead) {
+    const Item& item = session.items[index];
     char path[KCAM_PATH_BYTES] = {};
     DWORD abortFlag = 0;
     session.fileName(session.context, item.kind, path, &abortFlag, 0);
@@ -631,11 +551,25 @@ DWORD DownloadItem(const CameraSession& session, const Item& item, bool failHere
     if (named && delayMs != 0) {
         Sleep(delayMs);
     }
-    if (!named || !CopyItem(item.path, path, failHere)) {
-        session.fileDone(session.context, kFail, 0, &abortFlag);
+    char full[MAX_PATH];
+    std::string folder;
+    bool copied = false;
+    if (named && kestrel::SplitTarget(path, full, folder)) {
+        copied = readAhead.Take(item.path, full, folder) ||
+                 kestrel::CopyItem(item.path, full, folder, index + 1 == failAtFile);
+    }
+    if (copied) {
+        // The queue holds the items right after this one.
+        for (size_t next = index + 1 + readAhead.Pending();
+             next < session.items.size() && next + 1 != failAtFile &&
+             readAhead.Queue(session.items[next].path, folder);
+             ++next) {
+        }
+    }
+    session.fileDone(session.context, copied ? kOk : kFail, 0, &abortFlag);
+    if (!copied) {
         return kFail;
     }
-    session.fileDone(session.context, kOk, 0, &abortFlag);
     return abortFlag != 0 ? kAbort : kOk;
 }
 
@@ -729,9 +663,9 @@ DWORD WINAPI KCAMAPI_Download(DWORD camera) {
         SettingsKey key;
         DWORD failAtFile = key.ReadDword("FailAtFile", 0);
         DWORD delayMs = std::min(key.ReadDword("FileDelayMs", 0), kMaxFileDelayMs);
+        ReadAhead readAhead;
         for (size_t i = 0; i < session->items.size(); ++i) {
-            bool failHere = failAtFile != 0 && i + 1 == failAtFile;
-            DWORD status = DownloadItem(*session, session->items[i], failHere, delayMs);
+            DWORD status = DownloadItem(*session, i, failAtFile, delayMs, readAhead);
             if (status != kOk) {
                 return status;
             }

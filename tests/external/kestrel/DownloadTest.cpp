@@ -182,6 +182,21 @@ TEST_F(DownloadTest, FailsAtAFileWhosePathCannotBeWritten) {
     }
 }
 
+// The driver copies the next files ahead into the folder of the last one; a name in another
+// folder still gets its own item, and no copy made ahead stays behind in either folder.
+TEST_F(DownloadTest, AFileNamedInAnotherFolderGetsItsItemAndNothingStraysInEither) {
+    ASSERT_TRUE(scratch::MakeDirectories(m_output / "sub"));
+    m_recorder.overridePath = m_output / "sub\\002.avi";
+    m_recorder.overridePathAt = 2;
+    EXPECT_EQ(Hex(kOk), Hex(Download()));
+    EXPECT_TRUE(scratch::ReadBytes(m_output / "sub\\002.avi") == m_sources[1])
+        << "sub\\002.avi is not a copy of item 2";
+    ExpectCopied(1);
+    ExpectCopied(3);
+    EXPECT_EQ("001.jpg 003.jpg", scratch::ListFiles(m_output.Path()));
+    EXPECT_EQ("002.avi", scratch::ListFiles(m_output / "sub"));
+}
+
 TEST_F(DownloadTest, WithoutCallbacksRefusesToStart) {
     DWORD camera = OpenCamera();
     ASSERT_NE(0u, camera);
