@@ -7,6 +7,7 @@
 #include "camera/CameraConnection.h"
 #include "camera/DownloadOwner.h"
 #include "camera/DownloadProgressSink.h"
+#include "camera/PacedControl.h"
 #include "framework/Dialog.h"
 #include "framework/GdiObject.h"
 #include "framework/ProgressCtrl.h"
@@ -74,8 +75,9 @@ private:
     // Posts WM_CLOSE, which ends the dialog through OnCancel, if the window still exists.
     void RequestClose();
 
-    CStatic m_text;
-    CProgressCtrl m_bar;
+    // Drawn at most once per pace: the worker's updates come once per file.
+    paced::CPaced<CStatic> m_text;
+    paced::CPaced<CProgressCtrl> m_bar;
     CCameraConnection* m_pConnection = nullptr;
     int m_nFilesStarted = 0;
     int m_nTotal = 0;
