@@ -1,5 +1,6 @@
 #include "TrayModel.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -30,6 +31,7 @@ void CTrayModel::Add(const std::string& path, const std::string& label) {
     const ULONGLONG now = ::GetTickCount64();
     const size_t index = m_items.size() - 1;
     if (now - m_lastAdd >= kArrivalQuietMs) {
+        m_burstStart = now;
         ::WakeAllConditionVariable(&m_workChanged);
     } else if (index >= m_visibleFirst && index < m_visibleLast) {
         ::WakeConditionVariable(&m_workChanged);
@@ -210,15 +212,22 @@ bool CTrayModel::NextJob(TrayJob* job) {
         if (m_stopping) {
             return false;
         }
-        const ULONGLONG sinceAdd = ::GetTickCount64() - m_lastAdd;
+        const ULONGLONG now = ::GetTickCount64();
+        const ULONGLONG sinceAdd = now - m_lastAdd;
         const bool arriving = sinceAdd < kArrivalQuietMs;
+        const ULONGLONG burstAge = now - m_burstStart;
+        const bool young = arriving && burstAge < kBurstGraceMs;
         size_t index = 0;
-        const bool picked =
-            arriving ? m_making == 0 && PickVisibleLocked(&index) : PickJobLocked(&index);
+        const bool picked = !arriving ? PickJobLocked(&index)
+                                      : !young && m_making == 0 && PickVisibleLocked(&index);
         if (!picked && arriving) {
-            // Files are arriving: wait until they stop (or an item on screen comes).
-            ::SleepConditionVariableSRW(&m_workChanged, &m_lock,
-                                        static_cast<DWORD>(kArrivalQuietMs - sinceAdd), 0);
+            // Files are arriving: wait until they stop, the burst is old enough, or an item
+            // on screen comes.
+            ULONGLONG wait = kArrivalQuietMs - sinceAdd;
+            if (young) {
+                wait = std::min<ULONGLONG>(wait, kBurstGraceMs - burstAge);
+            }
+            ::SleepConditionVariableSRW(&m_workChanged, &m_lock, static_cast<DWORD>(wait), 0);
             continue;
         }
         if (picked) {

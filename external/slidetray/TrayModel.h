@@ -78,11 +78,13 @@ public:
     // The items on screen: workers take these first, then the rest in order.
     void SetVisible(size_t first, size_t last);
     // Blocks until there is a thumbnail to make (true) or the workers must stop (false).
-    // While items keep arriving (a download filling the tray) only the items on screen are
-    // made, by one worker at a time, so that the rest of the machine goes to the copy; the
-    // rest are made, by every worker, once no item came for kArrivalQuietMs.
+    // While items keep arriving (a download filling the tray) the machine goes to the copy:
+    // nothing is made during the first kBurstGraceMs of a burst (a card's whole download
+    // often takes less), then only the items on screen, by one worker at a time; the rest are
+    // made, by every worker, once no item came for kArrivalQuietMs.
     bool NextJob(TrayJob* job);
     static constexpr DWORD kArrivalQuietMs = 50;
+    static constexpr DWORD kBurstGraceMs = 250;
     // Stores a made thumbnail unless its item was cleared meanwhile.
     void Finish(const TrayJob& job, std::shared_ptr<const TrayThumbnail> thumbnail);
     // Counted before a worker thread starts, so that Stop waits for it too.
@@ -118,7 +120,8 @@ private:
     bool m_stopping = false;
     int m_workers = 0;
     int m_making = 0;          // workers between NextJob and Finish
-    ULONGLONG m_lastAdd = 0;   // GetTickCount64 of the last Add
+    ULONGLONG m_lastAdd = 0;    // GetTickCount64 of the last Add
+    ULONGLONG m_burstStart = 0; // ... of the first Add after a pause
     HWND m_window = nullptr;
     unsigned m_posted = 0;
     std::vector<size_t> m_finished;
