@@ -1,5 +1,6 @@
 #include "BmpEncoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "ImagingResult.h"
@@ -12,6 +13,9 @@ namespace {
 // Rows go out in chunks of about this size: one write per row costs a system call each, and
 // under Wine much larger writes are markedly slower than 64 KiB ones.
 constexpr size_t kChunkBytes = 64 << 10;
+// Rows written straight from the picture need no staging, and there larger writes are the
+// faster ones (a 36 MB picture: 1 MiB writes take about four fifths of the time of 64 KiB).
+constexpr size_t kDirectChunkBytes = 1 << 20;
 constexpr uint32_t kFileHeaderBytes = 14;
 constexpr uint32_t kInfoHeaderBytes = 40;
 
@@ -86,8 +90,23 @@ bool CBmpEncoder::Encode(const Sink& sink) {
     for (uint32_t i = 0; i < 256 && m_depth == 8; ++i) {
         PutU32(&m_buffer, i | i << 8 | i << 16);
     }
+    if (m_depth == m_bitmap.bitsPerPixel && static_cast<size_t>(m_bitmap.bytesPerLine) == fileLine) {
+        // The record holds the rows as the file does: they go out straight from it.
+        if (!Flush(sink)) {
+            return false;
+        }
+        for (size_t done = 0; done < pixelBytes;) {
+            const size_t count = std::min(kDirectChunkBytes, pixelBytes - done);
+            if (!sink(m_bitmap.bits + done, count)) {
+                return false;
+            }
+            done += count;
+        }
+        return true;
+    }
+    // Rows padded more than the file's, or a gray picture written as colour: row by row.
     std::vector<uint8_t> line(fileLine, 0);
-    for (int32_t y = height - 1; y >= 0; --y) {
+    for (int32_t y = 0; y < height; ++y) {
         const uint8_t* source = m_bitmap.bits + static_cast<size_t>(y) * m_bitmap.bytesPerLine;
         if (m_depth == m_bitmap.bitsPerPixel) {
             std::memcpy(line.data(), source, static_cast<size_t>(width) * (m_depth / 8));

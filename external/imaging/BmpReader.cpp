@@ -138,7 +138,7 @@ int CBmpReader::Load(int bitsPerPixel, IMGBITMAP* bitmap) {
     }
     for (int32_t y = 0; y < m_height; ++y) {
         int32_t fileRow = m_topDown ? y : m_height - 1 - y;
-        uint8_t* target = pixels + static_cast<size_t>(y) * bytesPerLine;
+        uint8_t* target = pixels + static_cast<size_t>(m_height - 1 - y) * bytesPerLine;
         ConvertRow(m_rows + static_cast<size_t>(fileRow) * m_stride, target, depth);
         size_t used = static_cast<size_t>(m_width) * (depth / 8);
         std::memset(target + used, 0, static_cast<size_t>(bytesPerLine) - used);

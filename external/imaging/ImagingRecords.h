@@ -21,9 +21,17 @@ struct IMGBITMAP {
     int32_t height;       // pixels
     int32_t bitsPerPixel; // 24 (BGR) or 8 (gray)
     int32_t bytesPerLine; // with padding
-    uint8_t* bits;        // top-down rows, the library's memory; null once released
+    uint8_t* bits;        // bottom-up rows, as a Windows bitmap holds them (see ImgRow); the
+                          // library's memory; null once released
     int32_t reserved[8];
 };
+
+// Row y of a bitmap record, counted from the top of the picture.
+inline uint8_t* ImgRow(const IMGBITMAP& bitmap, int32_t y) {
+    return bitmap.bits +
+           static_cast<unsigned long long>(bitmap.height - 1 - y) *
+               static_cast<unsigned long long>(bitmap.bytesPerLine);
+}
 
 // Format codes the file-information entry reports.
 enum ImgFormat : int32_t {

@@ -194,12 +194,12 @@ JDIMENSION CJpegReader::StartLowerBand(const JpegDecodeOptions& options, int bit
     if (split >= m_jpeg.output_height) {
         return m_jpeg.output_height;
     }
-    uint8_t* lowerRows = m_pixels + static_cast<size_t>(split) * bytesPerLine;
+    uint8_t* pixels = m_pixels;
     m_lowerResult = kDamaged;
     try {
         m_lowerThread = std::thread([=] {
             CJpegReader lower(m_data, m_size);
-            m_lowerResult = lower.LoadLowerBand(options, bitsPerPixel, split, lowerRows,
+            m_lowerResult = lower.LoadLowerBand(options, bitsPerPixel, split, pixels,
                                                 bytesPerLine);
         });
     } catch (...) {
@@ -258,9 +258,11 @@ void CJpegReader::DecodeRows(uint8_t* pixels, int32_t bytesPerLine, JDIMENSION e
         cmyk = (*m_jpeg.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&m_jpeg), JPOOL_IMAGE,
                                            width * 4, 1);
     }
-    const JDIMENSION firstRow = m_jpeg.output_scanline;
+    const JDIMENSION height = m_jpeg.output_height;
     while (m_jpeg.output_scanline < endRow) {
-        uint8_t* row = pixels + static_cast<size_t>(m_jpeg.output_scanline - firstRow) * bytesPerLine;
+        // Bottom-up, as the bitmap record holds the rows.
+        uint8_t* row =
+            pixels + static_cast<size_t>(height - 1 - m_jpeg.output_scanline) * bytesPerLine;
         JSAMPROW target = m_cmykRows ? cmyk[0] : row;
         if (jpeg_read_scanlines(&m_jpeg, &target, 1) != 1) {
             // Only a suspending data source returns no row, and memory never suspends.

@@ -44,9 +44,9 @@ public:
     // A large picture is decoded in two bands at once when there is more than one processor:
     // the upper on the calling thread, the lower by a second reader on a thread of its own.
     int Load(const JpegDecodeOptions& options, int bitsPerPixel, IMGBITMAP* bitmap);
-    // The lower band: decodes the rows from `firstRow` to the end into `pixels` (the first of
-    // them at `pixels`, each `bytesPerLine` bytes apart, as Load lays out the whole picture)
-    // and reads on to the end marker. kOk or the failure's result.
+    // The lower band: decodes the rows from `firstRow` to the end into the whole picture's
+    // memory at `pixels` (laid out as Load lays it out: bottom-up, `bytesPerLine` bytes a
+    // row) and reads on to the end marker. kOk or the failure's result.
     int LoadLowerBand(const JpegDecodeOptions& options, int bitsPerPixel, JDIMENSION firstRow,
                       uint8_t* pixels, int32_t bytesPerLine);
 
@@ -74,8 +74,8 @@ private:
                               int32_t bytesPerLine);
     // Waits for the lower band's thread, if one runs, and returns its result (kOk if none).
     int FinishLowerBand();
-    // Decodes the rows from the decoder's current one up to `endRow` (not included); the
-    // current row goes to `pixels`.
+    // Decodes the rows from the decoder's current one up to `endRow` (not included) into the
+    // whole picture's memory at `pixels`, bottom-up.
     void DecodeRows(uint8_t* pixels, int32_t bytesPerLine, JDIMENSION endRow);
 
     const uint8_t* m_data;

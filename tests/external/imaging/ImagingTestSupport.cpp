@@ -192,7 +192,7 @@ std::vector<BYTE> GrayPalette() {
     for (int y = 0; y < expected.height; ++y) {
         for (LONG i = 0; i < used; ++i) {
             BYTE want = expected.pixels[static_cast<size_t>(y) * used + i];
-            BYTE got = bitmap.bits[static_cast<size_t>(y) * bitmap.bytesPerLine + i];
+            BYTE got = ImgRow(bitmap, y)[i];
             if (want != got) {
                 return ::testing::AssertionFailure()
                        << "row " << y << " byte " << i << ": expected " << int(want) << ", came "

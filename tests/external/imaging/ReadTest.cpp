@@ -88,8 +88,8 @@ TEST_F(ReadTest, CmykJpegReadAsColour) {
     IMGBITMAP bitmap{};
     ASSERT_EQ(1, Load(path, &bitmap));
     ASSERT_EQ(24, bitmap.bitsPerPixel);
-    const BYTE* cyan = bitmap.bits + 4 * bitmap.bytesPerLine + 2 * 3;
-    const BYTE* white = bitmap.bits + 4 * bitmap.bytesPerLine + 13 * 3;
+    const BYTE* cyan = ImgRow(bitmap, 4) + 2 * 3;
+    const BYTE* white = ImgRow(bitmap, 4) + 13 * 3;
     const int expectedCyan[3] = {255, 255, 0}; // blue, green, red
     for (int c = 0; c < 3; ++c) {
         EXPECT_NEAR(expectedCyan[c], cyan[c], 6) << "component " << c;

@@ -16,6 +16,7 @@ TEST_F(SaveTest, LoadImageReadsTheSavedPixels) {
         int savedBits;
     } cases[] = {
         {"colour JPEG, odd width", EncodeJpeg(Pattern(37, 23, 3)), 0, 24},
+        {"large colour JPEG (two bands, several writes)", EncodeJpeg(Pattern(1501, 901, 3)), 0, 24},
         {"progressive JPEG", EncodeJpeg(Pattern(64, 48, 3), {true, 0, false}), 0, 24},
         {"gray JPEG", EncodeJpeg(Pattern(33, 17, 1)), 0, 8},
         {"gray JPEG saved as colour", EncodeJpeg(Pattern(33, 17, 1)), 24, 24},
