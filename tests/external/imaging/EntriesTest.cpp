@@ -2,6 +2,8 @@
 // diagnostic export sees it, and releasing a record.
 #include "ImagingTestSupport.h"
 
+#include <psapi.h>
+
 using namespace imaging_test;
 
 namespace {
@@ -52,6 +54,41 @@ TEST_F(EntriesTest, FreeReleasesOnceAndEmptiesTheRecord) {
     EXPECT_EQ(0, bitmap.width);
     EXPECT_EQ(0, L().freeBitmap(&bitmap));
     EXPECT_EQ(0, L().freeBitmap(nullptr));
+
+    // Memory that no load gave is refused, and the record left as it was.
+    BYTE foreign[64] = {};
+    IMGBITMAP notLoaded{};
+    notLoaded.width = 4;
+    notLoaded.bits = foreign;
+    EXPECT_EQ(-1, L().freeBitmap(&notLoaded));
+    EXPECT_EQ(foreign, notLoaded.bits);
+    EXPECT_EQ(4, notLoaded.width);
+}
+
+// A large picture's memory is given back after the release returns: loads and releases of
+// many do not add up.
+TEST_F(EntriesTest, LargePicturesReleasedOneAfterAnotherDoNotAddUp) {
+    std::string path = WriteFile("large.jpg", EncodeJpeg(Pattern(1500, 1000, 3)));
+    PROCESS_MEMORY_COUNTERS before{};
+    ASSERT_TRUE(::GetProcessMemoryInfo(::GetCurrentProcess(), &before, sizeof before));
+    const int kPictures = 40; // 4.5 MB each: 180 MB if none went back
+    for (int i = 0; i < kPictures; ++i) {
+        IMGBITMAP bitmap{};
+        ASSERT_EQ(1, L().load(path.c_str(), &bitmap, 0, 1));
+        ASSERT_EQ(1, L().freeBitmap(&bitmap));
+        ASSERT_EQ(nullptr, bitmap.bits);
+    }
+    SIZE_T grown = 0;
+    for (int wait = 0; wait < 100; ++wait) {
+        PROCESS_MEMORY_COUNTERS now{};
+        ASSERT_TRUE(::GetProcessMemoryInfo(::GetCurrentProcess(), &now, sizeof now));
+        grown = now.PagefileUsage > before.PagefileUsage ? now.PagefileUsage - before.PagefileUsage : 0;
+        if (grown < 40u << 20) {
+            break;
+        }
+        ::Sleep(20);
+    }
+    EXPECT_LT(grown, SIZE_T{40} << 20) << "the released pictures' memory stayed";
 }
 
 } // namespace
