@@ -100,9 +100,9 @@ double BareDecodeMs(const std::string& path) {
     return NowMs() - start;
 }
 
-// The load's two halves on their own, best of the rounds: the imaging library's decode and its
-// bitmap file, then the DIB section made from that file.
-void ConversionMs(const std::string& path, double* convert, double* section) {
+// The load's parts on their own, best of the rounds: the imaging library's decode, its bitmap
+// file (with the release of its picture memory), then the DIB section made from that file.
+void ConversionMs(const std::string& path, double* decode, double* write, double* section) {
     const CImagingBinding* library = CImagingBinding::Get();
     if (library == nullptr) {
         return;
@@ -115,9 +115,11 @@ void ConversionMs(const std::string& path, double* convert, double* section) {
     if (library->loadFile(path.c_str(), &bitmap, 0, 1) != 1) {
         return;
     }
+    *decode = std::min(*decode, NowMs() - start);
+    start = NowMs();
     const int saved = library->saveFile(bitmapPath.c_str(), &bitmap, IMG_FORMAT_BMP, 0, 0);
     library->freeBitmap(&bitmap);
-    *convert = std::min(*convert, NowMs() - start);
+    *write = std::min(*write, NowMs() - start);
     start = NowMs();
     CDib dib;
     if (saved == 1 && dib.LoadFromFile(bitmapPath.c_str())) {
@@ -172,10 +174,10 @@ private:
 
 void Measure(const std::string& path, const char* name) {
     double bestDecode = 1e9, bestOpen = 1e9, bestScroll = 1e9, bestLoad = 1e9;
-    double bestConvert = 1e9, bestSection = 1e9;
+    double bestLibraryDecode = 1e9, bestWrite = 1e9, bestSection = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         bestDecode = std::min(bestDecode, BareDecodeMs(path));
-        ConversionMs(path, &bestConvert, &bestSection);
+        ConversionMs(path, &bestLibraryDecode, &bestWrite, &bestSection);
         const double start = NowMs();
         CImportDib image;
         if (!image.LoadFromFile(path.c_str())) {
@@ -191,9 +193,9 @@ void Measure(const std::string& path, const char* name) {
     }
     std::printf("%s: decode %.0f ms, open to first paint %.0f ms (%.2f x decode), page scroll %.1f ms\n",
                 name, bestDecode, bestOpen, bestOpen / bestDecode, bestScroll);
-    std::printf("%s: of which the load %.0f ms (library decode and bitmap file %.0f ms, DIB section "
-                "from the file %.0f ms), the window %.0f ms\n",
-                name, bestLoad, bestConvert, bestSection, bestOpen - bestLoad);
+    std::printf("%s: of which the load %.0f ms (library decode %.0f ms, bitmap file %.0f ms, DIB "
+                "section from the file %.0f ms), the window %.0f ms\n",
+                name, bestLoad, bestLibraryDecode, bestWrite, bestSection, bestOpen - bestLoad);
 }
 
 }  // namespace
