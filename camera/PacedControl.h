@@ -18,26 +18,23 @@ constexpr DWORD kPaceMs = 40;
 constexpr UINT_PTR kPaceTimerId = 0x5041;
 
 // The drawing state of one control, kept apart from the window so that it can be tested
-// without one.
+// without one. Times are GetTickCount64 milliseconds.
 class PaintPacer {
 public:
-    enum class Paint { Now, Owed, Waiting };
-
-    // A paint request at time `now` (ms): Now when the last drawing is a pace old, else the
-    // drawing is owed to the tick; Waiting when a tick is already due (nothing to arm).
-    Paint Request(ULONGLONG now) {
-        if (m_ticking) {
-            m_owed = true;
-            return Paint::Waiting;
-        }
-        if (m_drawn && now - m_lastPaint < kPaceMs) {
-            m_owed = true;
-            m_ticking = true;
-            return Paint::Owed;
-        }
+    // True when the control may draw now: no tick is due and its last drawing is a pace old.
+    bool Due(ULONGLONG now) const {
+        return !m_ticking && (!m_drawn || now - m_lastPaint >= kPaceMs);
+    }
+    void Drawn(ULONGLONG now) {
         m_drawn = true;
         m_lastPaint = now;
-        return Paint::Now;
+    }
+    // A drawing is owed to the tick; true when the tick is still to be armed.
+    bool Owe() {
+        m_owed = true;
+        const bool arm = !m_ticking;
+        m_ticking = true;
+        return arm;
     }
     // Milliseconds from `now` to the tick that pays an owed drawing.
     DWORD Delay(ULONGLONG now) const {
@@ -67,27 +64,24 @@ protected:
         switch (msg) {
         case WM_SETTEXT:
             // A static control draws its new text at once, outside WM_PAINT: the text is
-            // stored as the control would store it, and drawn by the next WM_PAINT.
+            // stored as the control would store it, and drawn now or by the tick.
             if constexpr (std::is_base_of_v<CStatic, Base>) {
                 const LRESULT result = ::DefWindowProcA(this->m_hWnd, msg, wParam, lParam);
-                ::InvalidateRect(this->m_hWnd, nullptr, TRUE);
+                if (m_pacer.Due(::GetTickCount64()) || !Owe()) {
+                    ::InvalidateRect(this->m_hWnd, nullptr, TRUE);
+                }
                 return result;
             }
             break;
         case WM_PAINT:
             if (wParam == 0) {
                 const ULONGLONG now = ::GetTickCount64();
-                const PaintPacer::Paint paint = m_pacer.Request(now);
-                if (paint != PaintPacer::Paint::Now) {
+                if (!m_pacer.Due(now) && Owe()) {
                     ::ValidateRect(this->m_hWnd, nullptr);
-                    if (paint == PaintPacer::Paint::Owed &&
-                        ::SetTimer(this->m_hWnd, kPaceTimerId, m_pacer.Delay(now), nullptr) == 0) {
-                        // No timer: draw now rather than never.
-                        m_pacer.Tick();
-                        break;
-                    }
                     return 0;
                 }
+                // Due, or no tick to be had: it draws now rather than never.
+                m_pacer.Drawn(now);
             }
             break;
         case WM_TIMER:
@@ -106,6 +100,20 @@ protected:
     }
 
 private:
+    // Owes a drawing to the tick, arming it when needed; false when it could not be armed
+    // (then nothing is owed).
+    bool Owe() {
+        if (!m_pacer.Owe()) {
+            return true;
+        }
+        const DWORD delay = m_pacer.Delay(::GetTickCount64());
+        if (::SetTimer(this->m_hWnd, kPaceTimerId, delay, nullptr) != 0) {
+            return true;
+        }
+        m_pacer.Tick();
+        return false;
+    }
+
     PaintPacer m_pacer;
 };
 
