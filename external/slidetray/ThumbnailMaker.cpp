@@ -535,11 +535,22 @@ bool IsWellFormedClip(const char* path) {
     return wellFormed;
 }
 
-bool MakeClipThumbnail(const char* path, int maxWidth, int maxHeight, ThumbnailImage* out) {
-    if (!IsWellFormedClip(path)) {
-        return false;
-    }
-    ComScope com;
+// The video codecs' manager keeps its open codecs and drawing contexts in lists of its own that
+// it does not guard (under Wine, two threads opening and closing codecs at once corrupt them and
+// crash the process): one clip at a time in this module.
+SRWLOCK g_clipLock = SRWLOCK_INIT;
+
+class ClipLock {
+public:
+    ClipLock() { ::AcquireSRWLockExclusive(&g_clipLock); }
+    ~ClipLock() { ::ReleaseSRWLockExclusive(&g_clipLock); }
+    ClipLock(const ClipLock&) = delete;
+    ClipLock& operator=(const ClipLock&) = delete;
+};
+
+// The first frame of a clip through AVIFile, one clip at a time.
+bool ShrinkClipFirstFrame(const char* path, int maxWidth, int maxHeight, ThumbnailImage* out) {
+    ClipLock one;
     ::AVIFileInit();
     bool ok = false;
     PAVIFILE file = nullptr;
@@ -552,6 +563,15 @@ bool MakeClipThumbnail(const char* path, int maxWidth, int maxHeight, ThumbnailI
         ::AVIFileRelease(file);
     }
     ::AVIFileExit();
+    return ok;
+}
+
+bool MakeClipThumbnail(const char* path, int maxWidth, int maxHeight, ThumbnailImage* out) {
+    if (!IsWellFormedClip(path)) {
+        return false;
+    }
+    ComScope com;
+    const bool ok = ShrinkClipFirstFrame(path, maxWidth, maxHeight, out);
     if (ok) {
         MarkAsClip(out);
     }
