@@ -84,6 +84,10 @@ protected:
                 m_pacer.Drawn(now);
             }
             break;
+        case WM_DESTROY:
+            // The window's timer goes with it: the next window bound starts afresh.
+            m_pacer = PaintPacer();
+            break;
         case WM_TIMER:
             if (wParam == kPaceTimerId) {
                 ::KillTimer(this->m_hWnd, kPaceTimerId);

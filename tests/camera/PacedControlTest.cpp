@@ -75,6 +75,23 @@ TEST(PacedControlTest, QuickUpdatesAreDrawnTogetherAndTheLastOneByTheTick) {
     ::UpdateWindow(control);
     EXPECT_EQ(1, g_drawings);
 
+    // A window destroyed while a drawing is owed (a dialog closed mid-download): the next
+    // window bound to the same object draws at once.
+    text.SetWindowText("owed");
+    text.SetWindowText("still owed");
+    ::DestroyWindow(parent);
+    parent = ::CreateWindowA("PacedControlTestParent", "paced", WS_OVERLAPPEDWINDOW, 0, 0, 300,
+                             100, nullptr, nullptr, windowClass.hInstance, nullptr);
+    control = ::CreateWindowA("STATIC", "again", WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 10, 200,
+                              20, parent, nullptr, windowClass.hInstance, nullptr);
+    ASSERT_TRUE(text.SubclassWindow(control));
+    ::ShowWindow(parent, SW_SHOWNOACTIVATE);
+    Pump(2 * paced::kPaceMs);
+    g_drawings = 0;
+    text.SetWindowText("Downloading ( 1 of 9 )");
+    ::UpdateWindow(control);
+    EXPECT_EQ(1, g_drawings) << "the second window's first update was not drawn";
+
     text.UnsubclassWindow();
     ::DestroyWindow(parent);
 }
