@@ -15,6 +15,7 @@
 #include "external/slidetray/BoxShrinker.h"
 #include "external/slidetray/ExifReader.h"
 #include "external/slidetray/JpegDecoder.h"
+#include "external/slidetray/LockGuard.h"
 
 namespace {
 
@@ -540,17 +541,9 @@ bool IsWellFormedClip(const char* path) {
 // crash the process): one clip at a time in this module.
 SRWLOCK g_clipLock = SRWLOCK_INIT;
 
-class ClipLock {
-public:
-    ClipLock() { ::AcquireSRWLockExclusive(&g_clipLock); }
-    ~ClipLock() { ::ReleaseSRWLockExclusive(&g_clipLock); }
-    ClipLock(const ClipLock&) = delete;
-    ClipLock& operator=(const ClipLock&) = delete;
-};
-
 // The first frame of a clip through AVIFile, one clip at a time.
 bool ShrinkClipFirstFrame(const char* path, int maxWidth, int maxHeight, ThumbnailImage* out) {
-    ClipLock one;
+    CLockGuard one(&g_clipLock);
     ::AVIFileInit();
     bool ok = false;
     PAVIFILE file = nullptr;

@@ -1,23 +1,9 @@
 #include "TrayModel.h"
 
+#include "external/slidetray/LockGuard.h"
+
 #include <algorithm>
 #include <utility>
-
-namespace {
-
-// Holds the model's lock for a scope.
-class CLockGuard {
-public:
-    explicit CLockGuard(SRWLOCK* lock) : m_lock(lock) { ::AcquireSRWLockExclusive(m_lock); }
-    ~CLockGuard() { ::ReleaseSRWLockExclusive(m_lock); }
-    CLockGuard(const CLockGuard&) = delete;
-    CLockGuard& operator=(const CLockGuard&) = delete;
-
-private:
-    SRWLOCK* m_lock;
-};
-
-} // namespace
 
 void CTrayModel::Add(const std::string& path, const std::string& label) {
     CLockGuard guard(&m_lock);
