@@ -533,6 +533,8 @@ void MeasureThumbnails(const PictureSet& set, const std::vector<std::string>& fi
     const ThumbnailSource expected =
         set.exif ? ThumbnailSource::ExifThumbnail : ThumbnailSource::Decoded;
     const size_t timed = std::min(files.size(), kMostTimedThumbnails);
+    // As a tray worker does: one buffer for the files read whole.
+    std::vector<uint8_t> fileBuffer;
     double first = 0.0;
     double sum = 0.0;
     double most = 0.0;
@@ -542,7 +544,7 @@ void MeasureThumbnails(const PictureSet& set, const std::vector<std::string>& fi
         ThumbnailSource source = ThumbnailSource::Placeholder;
         double start = NowMs();
         bool made = MakeThumbnail(files[i].c_str(), CTrayLayout::kThumbWidth,
-                                  CTrayLayout::kThumbHeight, &image, &source);
+                                  CTrayLayout::kThumbHeight, &image, &source, &fileBuffer);
         double ms = NowMs() - start;
         if (!made || source != expected) {
             ++unexpected;

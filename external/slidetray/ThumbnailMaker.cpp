@@ -410,7 +410,8 @@ bool ShrinkPictureFile(const char* path, int orientation, int maxWidth, int maxH
 // The camera's own preview when it serves (no decode of the picture at all), else the picture.
 // JPEG goes through libjpeg-turbo, scaled while it decodes; WIC reads the other formats.
 bool MakePictureThumbnail(const char* path, const std::vector<uint8_t>& head, int maxWidth,
-                          int maxHeight, ThumbnailImage* out, ThumbnailSource* source) {
+                          int maxHeight, ThumbnailImage* out, ThumbnailSource* source,
+                          std::vector<uint8_t>* fileBuffer) {
     CExifReader exif;
     exif.Parse(head.data(), head.size()); // without EXIF: orientation 1, no preview
     if (exif.HasThumbnail() &&
@@ -427,10 +428,14 @@ bool MakePictureThumbnail(const char* path, const std::vector<uint8_t>& head, in
         made = ShrinkJpeg(head.data(), head.size(), exif.Orientation(), maxWidth, maxHeight, false,
                           out);
     } else {
-        std::vector<uint8_t> file;
+        std::vector<uint8_t> own;
+        std::vector<uint8_t>& file = fileBuffer != nullptr ? *fileBuffer : own;
         made = ReadBytes(path, kMaxJpegFileBytes, true, &file) &&
                ShrinkJpeg(file.data(), file.size(), exif.Orientation(), maxWidth, maxHeight, false,
                           out);
+        if (file.capacity() > kKeptFileBufferBytes) {
+            std::vector<uint8_t>().swap(file);
+        }
     }
     if (made) {
         *source = ThumbnailSource::Decoded;
@@ -572,7 +577,8 @@ bool MakeClipThumbnail(const char* path, int maxWidth, int maxHeight, ThumbnailI
 }
 
 bool MakeThumbnailOrFail(const char* path, int maxWidth, int maxHeight, bool* clip,
-                         ThumbnailImage* out, ThumbnailSource* source) {
+                         ThumbnailImage* out, ThumbnailSource* source,
+                         std::vector<uint8_t>* fileBuffer) {
     std::vector<uint8_t> head;
     if (path == nullptr || !ReadBytes(path, CExifReader::kHeadBytes, false, &head)) {
         *clip = path != nullptr && HasAviExtension(path);
@@ -589,7 +595,7 @@ bool MakeThumbnailOrFail(const char* path, int maxWidth, int maxHeight, bool* cl
         *source = ThumbnailSource::VideoFrame;
         return true;
     }
-    return MakePictureThumbnail(path, head, maxWidth, maxHeight, out, source);
+    return MakePictureThumbnail(path, head, maxWidth, maxHeight, out, source, fileBuffer);
 }
 
 } // namespace
@@ -681,7 +687,7 @@ void OrientThumbnail(ThumbnailImage* image, int orientation) {
 }
 
 bool MakeThumbnail(const char* path, int maxWidth, int maxHeight, ThumbnailImage* out,
-                   ThumbnailSource* source) {
+                   ThumbnailSource* source, std::vector<uint8_t>* fileBuffer) {
     ThumbnailSource ignored = ThumbnailSource::Placeholder;
     if (source == nullptr) {
         source = &ignored;
@@ -695,7 +701,7 @@ bool MakeThumbnail(const char* path, int maxWidth, int maxHeight, ThumbnailImage
     maxHeight = std::max(maxHeight, 1);
     bool clip = false;
     try {
-        if (MakeThumbnailOrFail(path, maxWidth, maxHeight, &clip, out, source)) {
+        if (MakeThumbnailOrFail(path, maxWidth, maxHeight, &clip, out, source, fileBuffer)) {
             return true;
         }
         *source = ThumbnailSource::Placeholder;

@@ -23,8 +23,12 @@ enum class ThumbnailSource { ExifThumbnail, Decoded, VideoFrame, Placeholder };
 // clip) of maxWidth x maxHeight (each 1..1024), the source is Placeholder and the result false.
 // A box side below 1 counts as 1.
 // Initialises COM on the calling thread when needed and balances it; never throws.
+// A caller making many thumbnails may lend `fileBuffer`: a picture read whole goes into it, and
+// its memory (up to kKeptFileBufferBytes) is kept for the next call instead of being fetched
+// from the system afresh for every file.
 bool MakeThumbnail(const char* path, int maxWidth, int maxHeight, ThumbnailImage* out,
-                   ThumbnailSource* source);
+                   ThumbnailSource* source, std::vector<uint8_t>* fileBuffer = nullptr);
+constexpr size_t kKeptFileBufferBytes = size_t(16) << 20;
 
 // The size that fits maxWidth x maxHeight with width:height kept, never above width x height
 // and at least 1x1 (all inputs positive).

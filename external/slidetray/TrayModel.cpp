@@ -5,22 +5,46 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+
+// Milliseconds of a clock finer than the tick count (which moves in steps of about 16 ms on
+// Windows, as long as the shortest pause).
+ULONGLONG NowMs() {
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER value;
+        ::QueryPerformanceFrequency(&value);
+        return value.QuadPart;
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<ULONGLONG>(now.QuadPart / frequency * 1000 +
+                                  now.QuadPart % frequency * 1000 / frequency);
+}
+
+} // namespace
+
 void CTrayModel::Add(const std::string& path, const std::string& label) {
     CLockGuard guard(&m_lock);
     Item item;
     item.path = path;
     item.label = label;
     m_items.push_back(std::move(item));
-    // The first of a burst wakes every worker, so that those waiting without a limit start
-    // watching for the pause; after it, only an item a worker may make now (one on screen)
-    // wakes one. In between, the waiting workers wake at the pause by themselves.
-    const ULONGLONG now = ::GetTickCount64();
+    // The first item after a pause wakes every worker, so that those waiting without a limit
+    // start watching for the next pause; after it, only an item a worker may make now (one on
+    // screen) wakes one. In between, the waiting workers wake at the pause by themselves.
+    const ULONGLONG now = NowMs();
+    const ULONGLONG gap = now - m_lastAdd;
     const size_t index = m_items.size() - 1;
-    if (now - m_lastAdd >= kArrivalQuietMs) {
-        m_burstStart = now;
+    if (gap >= QuietMsLocked()) {
         ::WakeAllConditionVariable(&m_workChanged);
     } else if (index >= m_visibleFirst && index < m_visibleLast) {
         ::WakeConditionVariable(&m_workChanged);
+    }
+    if (gap >= kArrivalQuietMs) {
+        m_burstStart = now;
+        m_meanGapMs = double(kArrivalQuietMs) / kQuietGaps;
+    } else {
+        m_meanGapMs = (3 * m_meanGapMs + double(gap)) / 4;
     }
     m_lastAdd = now;
     NotifyLocked(kTrayItemsChanged);
@@ -198,9 +222,10 @@ bool CTrayModel::NextJob(TrayJob* job) {
         if (m_stopping) {
             return false;
         }
-        const ULONGLONG now = ::GetTickCount64();
+        const ULONGLONG now = NowMs();
         const ULONGLONG sinceAdd = now - m_lastAdd;
-        const bool arriving = sinceAdd < kArrivalQuietMs;
+        const DWORD quiet = QuietMsLocked();
+        const bool arriving = sinceAdd < quiet;
         const ULONGLONG burstAge = now - m_burstStart;
         const bool young = arriving && burstAge < kBurstGraceMs;
         size_t index = 0;
@@ -209,7 +234,7 @@ bool CTrayModel::NextJob(TrayJob* job) {
         if (!picked && arriving) {
             // Files are arriving: wait until they stop, the burst is old enough, or an item
             // on screen comes.
-            ULONGLONG wait = kArrivalQuietMs - sinceAdd;
+            ULONGLONG wait = quiet - sinceAdd;
             if (young) {
                 wait = std::min<ULONGLONG>(wait, kBurstGraceMs - burstAge);
             }
@@ -227,6 +252,18 @@ bool CTrayModel::NextJob(TrayJob* job) {
         }
         ::SleepConditionVariableSRW(&m_workChanged, &m_lock, INFINITE, 0);
     }
+}
+
+DWORD CTrayModel::QuietMs() const {
+    CLockGuard guard(&m_lock);
+    return QuietMsLocked();
+}
+
+DWORD CTrayModel::QuietMsLocked() const {
+    const double quiet = kQuietGaps * m_meanGapMs;
+    return quiet <= kShortestQuietMs  ? kShortestQuietMs
+           : quiet >= kArrivalQuietMs ? kArrivalQuietMs
+                                      : static_cast<DWORD>(quiet + 0.5);
 }
 
 void CTrayModel::Finish(const TrayJob& job, std::shared_ptr<const TrayThumbnail> thumbnail) {

@@ -81,10 +81,16 @@ public:
     // While items keep arriving (a download filling the tray) the machine goes to the copy:
     // nothing is made during the first kBurstGraceMs of a burst (a card's whole download
     // often takes less), then only the items on screen, by one worker at a time; the rest are
-    // made, by every worker, once no item came for kArrivalQuietMs.
+    // made, by every worker, at the pause that ends the burst: no item for kQuietGaps times
+    // the usual gap between its items, at least kShortestQuietMs and at most kArrivalQuietMs
+    // (a gap that long starts a new burst).
     bool NextJob(TrayJob* job);
     static constexpr DWORD kArrivalQuietMs = 50;
+    static constexpr DWORD kShortestQuietMs = 15;
+    static constexpr DWORD kQuietGaps = 5;
     static constexpr DWORD kBurstGraceMs = 250;
+    // The pause that would end the present burst, in ms.
+    DWORD QuietMs() const;
     // Stores a made thumbnail unless its item was cleared meanwhile.
     void Finish(const TrayJob& job, std::shared_ptr<const TrayThumbnail> thumbnail);
     // Counted before a worker thread starts, so that Stop waits for it too.
@@ -120,8 +126,10 @@ private:
     bool m_stopping = false;
     int m_workers = 0;
     int m_making = 0;          // workers between NextJob and Finish
-    ULONGLONG m_lastAdd = 0;    // GetTickCount64 of the last Add
+    DWORD QuietMsLocked() const;
+    ULONGLONG m_lastAdd = 0;    // NowMs of the last Add
     ULONGLONG m_burstStart = 0; // ... of the first Add after a pause
+    double m_meanGapMs = double(kArrivalQuietMs) / kQuietGaps; // between a burst's items
     HWND m_window = nullptr;
     unsigned m_posted = 0;
     std::vector<size_t> m_finished;

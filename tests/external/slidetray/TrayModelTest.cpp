@@ -81,4 +81,62 @@ TEST(TrayModelTest, ABurstMakesNothingAtFirstThenItemsOnScreenOneAtATimeAndTheRe
     EXPECT_GE(firstAfter - lastAdd, CTrayModel::kArrivalQuietMs / 2);
 }
 
+// A card's files come a few milliseconds apart: the pause that ends such a burst is a few of
+// its gaps, not the longest pause; a slow trickle keeps the longest, and a long pause starts
+// afresh.
+TEST(TrayModelTest, ThePauseThatEndsABurstFollowsTheGapsBetweenItsItems) {
+    CTrayModel model;
+    EXPECT_EQ(CTrayModel::kArrivalQuietMs, model.QuietMs());
+    for (int i = 0; i < 40; ++i) {
+        model.Add("quick.jpg", "Quick");
+    }
+    EXPECT_EQ(CTrayModel::kShortestQuietMs, model.QuietMs());
+
+    ::Sleep(CTrayModel::kArrivalQuietMs + 20);
+    model.Add("later.jpg", "Later");
+    EXPECT_EQ(CTrayModel::kArrivalQuietMs, model.QuietMs()) << "a new burst starts afresh";
+    for (int i = 0; i < 6; ++i) {
+        ::Sleep(CTrayModel::kArrivalQuietMs / 3);
+        model.Add("slow.jpg", "Slow");
+    }
+    EXPECT_EQ(CTrayModel::kArrivalQuietMs, model.QuietMs());
+}
+
+// Workers that made everything sleep until told; an item that comes after the short pause of
+// a quick burst (but before the longest one) must still wake them.
+TEST(TrayModelTest, AnItemAfterAShortPauseIsStillMade) {
+    CTrayModel model;
+    model.SetVisible(0, 0);
+    for (int i = 0; i < 20; ++i) {
+        model.Add("quick.jpg", "Quick");
+    }
+    ASSERT_EQ(CTrayModel::kShortestQuietMs, model.QuietMs());
+    auto work = [&] {
+        TrayJob job;
+        while (model.NextJob(&job)) {
+            model.Finish(job, nullptr);
+        }
+    };
+    const ULONGLONG lastAdd = ::GetTickCount64();
+    std::thread worker(work);
+    for (int i = 0; i < 3000 && model.ReadyCount() < 20; ++i) {
+        ::Sleep(1);
+    }
+    ASSERT_EQ(20u, model.ReadyCount());
+    // The worker waits without a limit now. The next item between the two pauses after the
+    // last (a busy machine may come later, which only makes this a new burst):
+    const ULONGLONG between = lastAdd + CTrayModel::kArrivalQuietMs * 3 / 4;
+    const ULONGLONG now = ::GetTickCount64();
+    if (now < between) {
+        ::Sleep(static_cast<DWORD>(between - now));
+    }
+    model.Add("late.jpg", "Late");
+    for (int i = 0; i < 300 && model.ReadyCount() < 21; ++i) {
+        ::Sleep(10);
+    }
+    EXPECT_EQ(21u, model.ReadyCount()) << "the late item was never made";
+    model.Stop(1000);
+    worker.join();
+}
+
 } // namespace
