@@ -107,25 +107,26 @@ TEST(TrayModelTest, ThePauseThatEndsABurstFollowsTheGapsBetweenItsItems) {
 TEST(TrayModelTest, AnItemAfterAShortPauseIsStillMade) {
     CTrayModel model;
     model.SetVisible(0, 0);
-    for (int i = 0; i < 20; ++i) {
-        model.Add("quick.jpg", "Quick");
-    }
-    ASSERT_EQ(CTrayModel::kShortestQuietMs, model.QuietMs());
-    auto work = [&] {
+    std::thread worker([&] {
         TrayJob job;
         while (model.NextJob(&job)) {
             model.Finish(job, nullptr);
         }
-    };
+    });
+    // The worker is waiting for work before the burst comes.
+    ::Sleep(20);
+    for (int i = 0; i < 20; ++i) {
+        model.Add("quick.jpg", "Quick");
+    }
     const ULONGLONG lastAdd = ::GetTickCount64();
-    std::thread worker(work);
+    ASSERT_EQ(CTrayModel::kShortestQuietMs, model.QuietMs());
     for (int i = 0; i < 3000 && model.ReadyCount() < 20; ++i) {
         ::Sleep(1);
     }
     ASSERT_EQ(20u, model.ReadyCount());
     // The worker waits without a limit now. The next item between the two pauses after the
     // last (a busy machine may come later, which only makes this a new burst):
-    const ULONGLONG between = lastAdd + CTrayModel::kArrivalQuietMs * 3 / 4;
+    const ULONGLONG between = lastAdd + CTrayModel::kShortestQuietMs + 10;
     const ULONGLONG now = ::GetTickCount64();
     if (now < between) {
         ::Sleep(static_cast<DWORD>(between - now));
