@@ -10,15 +10,11 @@ namespace {
 // Milliseconds of a clock finer than the tick count (which moves in steps of about 16 ms on
 // Windows, as long as the shortest pause).
 ULONGLONG NowMs() {
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER value;
-        ::QueryPerformanceFrequency(&value);
-        return value.QuadPart;
-    }();
     LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
     ::QueryPerformanceCounter(&now);
-    return static_cast<ULONGLONG>(now.QuadPart / frequency * 1000 +
-                                  now.QuadPart % frequency * 1000 / frequency);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<ULONGLONG>(now.QuadPart * 1000 / frequency.QuadPart);
 }
 
 } // namespace
